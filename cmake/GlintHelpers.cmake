@@ -1,0 +1,58 @@
+# Shared build settings: one warnings target, one test helper.
+
+add_library(glint_warnings INTERFACE)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  target_compile_options(glint_warnings INTERFACE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+  if(GLINT_WERROR)
+    target_compile_options(glint_warnings INTERFACE -Werror)
+  endif()
+endif()
+
+if(WIN32)
+  # Each module must stand alone on a machine without the mingw runtime DLLs.
+  add_link_options(-static-libgcc -static-libstdc++ -static)
+endif()
+
+# Natively GoogleTest comes from the system package; the cross build compiles
+# Debian's shipped GoogleTest sources so the same tests run under Wine.
+macro(glint_find_gtest)
+  if(WIN32)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_gtest EXCLUDE_FROM_ALL)
+    if(NOT TARGET GTest::gtest_main)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+  include(GoogleTest)
+endmacro()
+
+# glint_add_test(name SOURCES a.cpp b.cpp LIBS glint::rtl [LABELS x])
+# Uses add_test(NAME ... COMMAND <target>) so CMAKE_CROSSCOMPILING_EMULATOR
+# (wine in the cross build) applies to it unchanged.
+function(glint_add_test name)
+  if(NOT GLINT_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main glint_warnings)
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+  set(labels unit ${T_LABELS})
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}"
+    ENVIRONMENT "GLINT_SHARED_DIR=${PROJECT_SOURCE_DIR}/../shared;GLINT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# glint_add_bench(name SOURCES ... LIBS ...): native only.
+function(glint_add_bench name)
+  if(NOT GLINT_BUILD_BENCH OR WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark glint_warnings)
+endfunction()

@@ -1,0 +1,20 @@
+#include "ui/Dialogs.h"
+
+namespace glint {
+
+namespace {
+TDialogService* gDialogs = nullptr;
+}  // namespace
+
+TDialogService* CurrentDialogService() { return gDialogs; }
+void SetDialogService(TDialogService* service) { gDialogs = service; }
+
+TModalResult MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons) {
+  return gDialogs ? gDialogs->MessageDlg(message, type, buttons) : TModalResult::OK;
+}
+
+void ShowErrorBox(const std::string& message) {
+  if (gDialogs) gDialogs->ShowErrorBox(message);
+}
+
+}  // namespace glint

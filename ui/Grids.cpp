@@ -1,0 +1,235 @@
+#include "ui/Grids.h"
+
+#include <algorithm>
+
+namespace glint {
+
+namespace {
+const std::string kEmpty;
+[[noreturn]] void OutOfRange() { throw EInvalidGridOperation("Grid index out of range"); }
+}  // namespace
+
+TStringGrid::TStringGrid(TComponent* owner) : TControl(owner) {
+  FCells.resize(static_cast<std::size_t>(FColCount) * FRowCount);
+  FColWidths.assign(static_cast<std::size_t>(FColCount), FDefaultColWidth);
+  SetColor(clWindow);
+  SetBounds(0, 0, 320, 120);
+}
+
+void TStringGrid::SetColCount(int count) {
+  if (count < 1) count = 1;
+  if (count == FColCount) return;
+  std::vector<TGridCell> cells(static_cast<std::size_t>(count) * FRowCount);
+  int keep = std::min(count, FColCount);
+  for (int r = 0; r < FRowCount; ++r)
+    for (int c = 0; c < keep; ++c)
+      cells[static_cast<std::size_t>(r) * count + c] = std::move(FCells[At(c, r)]);
+  FCells = std::move(cells);
+  FColCount = count;
+  FColWidths.resize(static_cast<std::size_t>(count), FDefaultColWidth);
+  if (FFixedCols >= count) FFixedCols = count - 1;
+  if (FCol >= count) FCol = count - 1;
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetRowCount(int count) {
+  if (count < 1) count = 1;
+  if (count == FRowCount) return;
+  FCells.resize(static_cast<std::size_t>(count) * FColCount);
+  FRowCount = count;
+  if (FFixedRows >= count) FFixedRows = count - 1;
+  if (FRow >= count) FRow = count - 1;
+  if (FRow < FFixedRows) FRow = FFixedRows;
+  if (FTopRow >= count) FTopRow = std::max(FFixedRows, count - 1);
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetFixedCols(int count) {
+  if (count < 0 || count >= FColCount) OutOfRange();
+  FFixedCols = count;
+  if (FCol < count) FCol = count;
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetFixedRows(int count) {
+  if (count < 0 || count >= FRowCount) OutOfRange();
+  FFixedRows = count;
+  if (FRow < count) FRow = count;
+  if (FTopRow < count) FTopRow = count;
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::CheckCell(int col, int row) const {
+  if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) OutOfRange();
+}
+
+const std::string& TStringGrid::Cells(int col, int row) const {
+  if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return kEmpty;
+  return FCells[At(col, row)].Text;
+}
+
+void TStringGrid::SetCells(int col, int row, std::string text) {
+  CheckCell(col, row);
+  FCells[At(col, row)].Text = std::move(text);
+  Changed(TControlChange::Content);
+}
+
+TObject* TStringGrid::Objects(int col, int row) const {
+  if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return nullptr;
+  return FCells[At(col, row)].Object;
+}
+
+void TStringGrid::SetObjects(int col, int row, TObject* object) {
+  CheckCell(col, row);
+  FCells[At(col, row)].Object = object;
+}
+
+TGridLine TStringGrid::Rows(int row) const {
+  CheckCell(0, row);
+  auto first = FCells.begin() + static_cast<std::ptrdiff_t>(At(0, row));
+  return TGridLine(first, first + FColCount);
+}
+
+void TStringGrid::SetRows(int row, const TGridLine& line) {
+  CheckCell(0, row);
+  for (int c = 0; c < FColCount; ++c)
+    FCells[At(c, row)] = c < static_cast<int>(line.size()) ? line[c] : TGridCell{};
+  Changed(TControlChange::Content);
+}
+
+TGridLine TStringGrid::Cols(int col) const {
+  CheckCell(col, 0);
+  TGridLine line;
+  line.reserve(static_cast<std::size_t>(FRowCount));
+  for (int r = 0; r < FRowCount; ++r) line.push_back(FCells[At(col, r)]);
+  return line;
+}
+
+void TStringGrid::SetCols(int col, const TGridLine& line) {
+  CheckCell(col, 0);
+  for (int r = 0; r < FRowCount; ++r)
+    FCells[At(col, r)] = r < static_cast<int>(line.size()) ? line[r] : TGridCell{};
+  Changed(TControlChange::Content);
+}
+
+int TStringGrid::ColWidths(int col) const {
+  if (col < 0 || col >= FColCount) OutOfRange();
+  return FColWidths[static_cast<std::size_t>(col)];
+}
+
+void TStringGrid::SetColWidths(int col, int width) {
+  if (col < 0 || col >= FColCount) OutOfRange();
+  FColWidths[static_cast<std::size_t>(col)] = std::max(0, width);
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetDefaultColWidth(int width) {
+  FDefaultColWidth = width;
+  std::fill(FColWidths.begin(), FColWidths.end(), width);
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetDefaultRowHeight(int height) {
+  FDefaultRowHeight = std::max(1, height);
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetGridLineWidth(int width) {
+  FGridLineWidth = std::max(0, width);
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetOptions(TGridOptions options) {
+  FOptions = options;
+  Changed(TControlChange::Options);
+}
+
+void TStringGrid::SetScrollBars(TScrollStyle style) {
+  FScrollBars = style;
+  Changed(TControlChange::Options);
+}
+
+void TStringGrid::SetRow(int row) {
+  if (row < FFixedRows || row >= FRowCount) OutOfRange();
+  FRow = row;
+  // Keep the current row in view.
+  int visible = std::max(1, VisibleRowCount());
+  if (row < FTopRow) SetTopRow(row);
+  else if (row >= FTopRow + visible) SetTopRow(row - visible + 1);
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetCol(int col) {
+  if (col < FFixedCols || col >= FColCount) OutOfRange();
+  FCol = col;
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::SetTopRow(int row) {
+  int last = std::max(FFixedRows, FRowCount - std::max(1, VisibleRowCount()));
+  row = std::clamp(row, FFixedRows, last);
+  if (row == FTopRow) return;
+  FTopRow = row;
+  Changed(TControlChange::Content);
+  if (OnTopLeftChanged) OnTopLeftChanged(this);
+}
+
+int TStringGrid::VisibleRowCount() const {
+  int rowStep = FDefaultRowHeight + FGridLineWidth;
+  int fixedHeight = FFixedRows * rowStep;
+  return std::max(0, (ClientHeight() - fixedHeight) / rowStep);
+}
+
+TRect TStringGrid::CellRect(int col, int row) const {
+  if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return {};
+  int x = 0;
+  for (int c = 0; c < col; ++c) x += FColWidths[static_cast<std::size_t>(c)] + FGridLineWidth;
+  int rowStep = FDefaultRowHeight + FGridLineWidth;
+  int y;
+  if (row < FFixedRows) {
+    y = row * rowStep;
+  } else {
+    if (row < FTopRow) return {};
+    y = (FFixedRows + row - FTopRow) * rowStep;
+  }
+  return {x, y, x + FColWidths[static_cast<std::size_t>(col)], y + FDefaultRowHeight};
+}
+
+void TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
+  col = -1;
+  row = -1;
+  int left = 0;
+  for (int c = 0; c < FColCount; ++c) {
+    int right = left + FColWidths[static_cast<std::size_t>(c)] + FGridLineWidth;
+    if (x >= left && x < right) {
+      col = c;
+      break;
+    }
+    left = right;
+  }
+  if (y < 0) return;
+  int rowStep = FDefaultRowHeight + FGridLineWidth;
+  int slot = y / rowStep;
+  int r = slot < FFixedRows ? slot : FTopRow + (slot - FFixedRows);
+  if (r < FRowCount) row = r;
+}
+
+void TStringGrid::DrawCell(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state) {
+  FCanvas = canvas;
+  struct Reset {
+    TCanvas*& c;
+    ~Reset() { c = nullptr; }
+  } reset{FCanvas};
+  if (OnDrawCell) OnDrawCell(this, col, row, rect, state);
+}
+
+void TStringGrid::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TStringGrid::UserSetColWidth(int col, int width) {
+  SetColWidths(col, width);
+  ColWidthsChanged();
+}
+
+}  // namespace glint

@@ -1,0 +1,147 @@
+// ui/Grids.h: TStringGrid, the model of a grid of text cells.
+//
+// The grid owns its cell texts; the object pointer stored with a cell is not
+// owned. Rows and columns are 32-bit positions. Reading a cell outside the
+// grid gives ""; writing one, or a column width, outside it raises
+// EInvalidGridOperation "Grid index out of range". Shrinking the row or
+// column count drops the cells that fall outside.
+// Drawing: a backend paints cell by cell. With DefaultDrawing off it calls
+// DrawCell, which hands the cell to OnDrawCell with a canvas to draw on.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "rtl/SysUtils.h"
+#include "ui/Controls.h"
+
+namespace glint {
+
+class TCanvas;
+
+class EInvalidGridOperation : public Exception {
+  using Exception::Exception;
+};
+
+enum class TGridOption {
+  FixedVertLine, FixedHorzLine, VertLine, HorzLine, RangeSelect, DrawFocusSelected,
+  RowSizing, ColSizing, RowMoving, ColMoving, Editing, Tabs, RowSelect, AlwaysShowEditor,
+  ThumbTracking
+};
+using TGridOptions = TSet<TGridOption>;
+
+enum class TGridDrawStateItem { Selected, Focused, Fixed };
+using TGridDrawState = TSet<TGridDrawStateItem>;
+
+enum class TScrollStyle { None, Horizontal, Vertical, Both };
+
+struct TGridCell {
+  std::string Text;
+  TObject* Object = nullptr;
+  friend bool operator==(const TGridCell&, const TGridCell&) = default;
+};
+// One whole row or column, in position order.
+using TGridLine = std::vector<TGridCell>;
+
+using TDrawCellEvent =
+    std::function<void(TObject* sender, int col, int row, TRect rect, TGridDrawState state)>;
+using TMouseEvent =
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+
+class TStringGrid : public TControl {
+ public:
+  explicit TStringGrid(TComponent* owner);
+
+  int ColCount() const { return FColCount; }
+  void SetColCount(int count);
+  int RowCount() const { return FRowCount; }
+  void SetRowCount(int count);
+  int FixedCols() const { return FFixedCols; }
+  void SetFixedCols(int count);
+  int FixedRows() const { return FFixedRows; }
+  void SetFixedRows(int count);
+
+  const std::string& Cells(int col, int row) const;
+  void SetCells(int col, int row, std::string text);
+  TObject* Objects(int col, int row) const;
+  void SetObjects(int col, int row, TObject* object);
+
+  // Whole rows and columns, cells with their objects.
+  TGridLine Rows(int row) const;
+  void SetRows(int row, const TGridLine& line);
+  TGridLine Cols(int col) const;
+  void SetCols(int col, const TGridLine& line);
+
+  int ColWidths(int col) const;
+  void SetColWidths(int col, int width);
+  int DefaultColWidth() const { return FDefaultColWidth; }
+  void SetDefaultColWidth(int width);
+  int DefaultRowHeight() const { return FDefaultRowHeight; }
+  void SetDefaultRowHeight(int height);
+  int GridLineWidth() const { return FGridLineWidth; }
+  void SetGridLineWidth(int width);
+
+  TGridOptions Options() const { return FOptions; }
+  void SetOptions(TGridOptions options);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle style);
+  bool DefaultDrawing() const { return FDefaultDrawing; }
+  void SetDefaultDrawing(bool on) { FDefaultDrawing = on; }
+  TColor FixedColor() const { return FFixedColor; }
+  void SetFixedColor(TColor color) { FFixedColor = color; }
+
+  // The current (selected) cell; a data cell outside the fixed ones.
+  int Row() const { return FRow; }
+  void SetRow(int row);
+  int Col() const { return FCol; }
+  void SetCol(int col);
+  // First data row shown below the fixed rows.
+  int TopRow() const { return FTopRow; }
+  void SetTopRow(int row);
+  // Data rows that fit wholly below the fixed rows in the client height.
+  int VisibleRowCount() const;
+
+  // Geometry in client coordinates, with the scroll position applied.
+  TRect CellRect(int col, int row) const;
+  // The cell under a client point; -1 for a coordinate past the last cell.
+  void MouseToCell(int x, int y, int& col, int& row) const;
+
+  TCanvas* Canvas() const { return FCanvas; }
+
+  TDrawCellEvent OnDrawCell;
+  TMouseEvent OnMouseDown;
+  TNotifyEvent OnTopLeftChanged;
+
+  // Backend entries. DrawCell runs OnDrawCell for one cell on `canvas`.
+  void DrawCell(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state);
+  virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  // The user dragged a column separator; the width is set through ColWidthsChanged.
+  virtual void UserSetColWidth(int col, int width);
+
+ protected:
+  // Runs after the user changed a column width.
+  virtual void ColWidthsChanged() {}
+
+ private:
+  void CheckCell(int col, int row) const;
+  std::size_t At(int col, int row) const {
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(FColCount) +
+           static_cast<std::size_t>(col);
+  }
+
+  int FColCount = 5, FRowCount = 5, FFixedCols = 1, FFixedRows = 1;
+  std::vector<TGridCell> FCells;  // row-major
+  std::vector<int> FColWidths;
+  int FDefaultColWidth = 64, FDefaultRowHeight = 24, FGridLineWidth = 1;
+  TGridOptions FOptions{TGridOption::FixedVertLine, TGridOption::FixedHorzLine,
+                        TGridOption::VertLine, TGridOption::HorzLine,
+                        TGridOption::RangeSelect};
+  TScrollStyle FScrollBars = TScrollStyle::Both;
+  bool FDefaultDrawing = true;
+  TColor FFixedColor = clBtnFace;
+  int FRow = 1, FCol = 1, FTopRow = 1;
+  TCanvas* FCanvas = nullptr;
+
+};
+
+}  // namespace glint
