@@ -86,10 +86,12 @@ TEST(StringList, FileRoundTripWritesCrLf) {
   TStringList list;
   list.SetText("x\ny\rz");
   list.SaveToFile(path.string());
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream raw;
-  raw << in.rdbuf();
-  EXPECT_EQ(raw.str(), "x\r\ny\r\nz\r\n");
+  {
+    std::ifstream in(path, std::ios::binary);  // closed before the remove below
+    std::stringstream raw;
+    raw << in.rdbuf();
+    EXPECT_EQ(raw.str(), "x\r\ny\r\nz\r\n");
+  }
   TStringList back;
   back.LoadFromFile(path.string());
   EXPECT_EQ(back.Items(), list.Items());
