@@ -127,11 +127,22 @@ inline void DecipherN(TSBoxes s, const std::uint32_t* p, std::uint32_t (&l)[N],
   });
 }
 
-// Enciphers (or deciphers) `groups` runs of kWideBlocks consecutive blocks, ECB fashion,
-// from `in` to `out` (the same buffer or apart) with the vector kernel. Returns false and
-// does nothing where the processor or the build has no such kernel. BlowfishWide.cpp.
-inline constexpr std::size_t kWideBlocks = 16;
-bool CipherWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in, std::uint8_t* out,
-                std::size_t groups, bool decrypt);
+// What the vector kernel does with each block: ECB either way, or the decryption of the
+// modes whose cipher input is known up front (CBC deciphers, CFB enciphers the previous
+// cipher block).
+enum class TWideMode : std::uint8_t { kEcbEncrypt, kEcbDecrypt, kCbcDecrypt, kCfbDecrypt };
+
+// Runs the leading blocks of `blocks` from `in` to `out` (the same buffer or apart) through
+// the vector kernel and returns how many it did: 0 where the processor or the build has no
+// such kernel, and it may leave a short tail to the caller. `chain` holds the cipher block
+// before the first (block bytes; CBC and CFB) and receives the last one done.
+// BlowfishWide.cpp.
+std::size_t CipherWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in, std::uint8_t* out,
+                       std::size_t blocks, TWideMode mode, std::uint8_t* chain);
+
+// Lets tests reach the kernels a processor with more features would not use: none of the
+// vector ones, only the gathers, or all (the default).
+enum class TWideKernels : std::uint8_t { kNone, kGathers, kAll };
+void LimitWideKernels(TWideKernels kernels);
 
 }  // namespace glint::bfcore

@@ -3,7 +3,7 @@
 //
 // The bulk kernels give exactly the cipher text and the chaining register that the
 // block-by-block path gives; ECB both ways and CBC and CFB decryption have independent
-// blocks and run sixteen of them at once in vector registers where the processor allows
+// blocks and run many of them at once in vector registers where the processor allows
 // (BlowfishWide.cpp), else kLanes at once in general registers.
 #include <algorithm>
 #include <cstring>
@@ -21,7 +21,9 @@ using bfcore::LoadBE;
 using bfcore::StoreBE;
 using bfcore::TSBoxes;
 
-constexpr std::size_t kLanes = 4;
+// Independent blocks per scalar pass: two halves each fill the sixteen general registers of
+// x86-64 with eight blocks; i686 has eight registers and keeps four.
+constexpr std::size_t kLanes = sizeof(void*) >= 8 ? 8 : 4;
 
 void Xor8(std::uint8_t* dst, const std::uint8_t* src) {
   for (int i = 0; i < 8; ++i) dst[i] ^= src[i];
@@ -40,47 +42,13 @@ void Store(std::uint8_t* b, std::uint32_t l, std::uint32_t r) {
   StoreBE(b + 4, r);
 }
 
-void XorBlocks(std::uint8_t* dst, const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) dst[i] = a[i] ^ b[i];
-}
-
-// A wide group of CBC or CFB decryption. `group` gets the chain block followed by the
-// group's cipher blocks, so in and out may be the same buffer; returns false where there
-// is no wide kernel.
-bool CbcDecryptWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in, std::uint8_t* out,
-                    std::uint32_t& pl, std::uint32_t& pr) {
-  constexpr std::size_t kBytes = 8 * bfcore::kWideBlocks;
-  std::uint8_t group[8 + kBytes];
-  Store(group, pl, pr);
-  std::memcpy(group + 8, in, kBytes);
-  if (!bfcore::CipherWide(s, p, in, out, 1, true)) return false;
-  XorBlocks(out, out, group, kBytes);
-  pl = LoadBE(group + kBytes);
-  pr = LoadBE(group + kBytes + 4);
-  return true;
-}
-
-bool CfbDecryptWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in, std::uint8_t* out,
-                    std::uint32_t& pl, std::uint32_t& pr) {
-  constexpr std::size_t kBytes = 8 * bfcore::kWideBlocks;
-  std::uint8_t group[8 + kBytes], stream[kBytes];
-  Store(group, pl, pr);
-  std::memcpy(group + 8, in, kBytes);
-  if (!bfcore::CipherWide(s, p, group, stream, 1, false)) return false;
-  XorBlocks(out, stream, group + 8, kBytes);
-  pl = LoadBE(group + kBytes);
-  pr = LoadBE(group + kBytes + 4);
-  return true;
-}
-
 template <bool kEncrypt>
 GLINT_BF_FLATTEN void Ecb(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in,
                           std::uint8_t* out, std::size_t blocks) {
-  std::size_t i = 0;
-  const std::size_t groups = blocks / bfcore::kWideBlocks;
-  if (groups > 0 && bfcore::CipherWide(s, p, in, out, groups, !kEncrypt)) {
-    i = groups * bfcore::kWideBlocks;
-  }
+  std::uint8_t unused[8] = {};
+  std::size_t i = bfcore::CipherWide(
+      s, p, in, out, blocks,
+      kEncrypt ? bfcore::TWideMode::kEcbEncrypt : bfcore::TWideMode::kEcbDecrypt, unused);
   for (; i + kLanes <= blocks; i += kLanes) {
     std::uint32_t l[kLanes], r[kLanes];
     bfcore::Lanes<kLanes>([&](std::size_t k) {
@@ -145,12 +113,11 @@ GLINT_BF_FLATTEN void Ofb(TSBoxes s, const std::uint32_t* p, const std::uint8_t*
 // out may be the same buffer.
 GLINT_BF_FLATTEN void CbcDecrypt(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in,
                                  std::uint8_t* out, std::size_t blocks, THalves& chain) {
-  std::uint32_t pl = chain.L, pr = chain.R;
-  std::size_t i = 0;
-  while (i + bfcore::kWideBlocks <= blocks &&
-         CbcDecryptWide(s, p, in + 8 * i, out + 8 * i, pl, pr)) {
-    i += bfcore::kWideBlocks;
-  }
+  std::uint8_t wideChain[8];
+  Store(wideChain, chain.L, chain.R);
+  std::size_t i =
+      bfcore::CipherWide(s, p, in, out, blocks, bfcore::TWideMode::kCbcDecrypt, wideChain);
+  std::uint32_t pl = LoadBE(wideChain), pr = LoadBE(wideChain + 4);
   for (; i + kLanes <= blocks; i += kLanes) {
     std::uint32_t cl[kLanes], cr[kLanes], l[kLanes], r[kLanes];
     bfcore::Lanes<kLanes>([&](std::size_t k) {
@@ -179,12 +146,11 @@ GLINT_BF_FLATTEN void CbcDecrypt(TSBoxes s, const std::uint32_t* p, const std::u
 
 GLINT_BF_FLATTEN void CfbDecrypt(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in,
                                  std::uint8_t* out, std::size_t blocks, THalves& chain) {
-  std::uint32_t pl = chain.L, pr = chain.R;
-  std::size_t i = 0;
-  while (i + bfcore::kWideBlocks <= blocks &&
-         CfbDecryptWide(s, p, in + 8 * i, out + 8 * i, pl, pr)) {
-    i += bfcore::kWideBlocks;
-  }
+  std::uint8_t wideChain[8];
+  Store(wideChain, chain.L, chain.R);
+  std::size_t i =
+      bfcore::CipherWide(s, p, in, out, blocks, bfcore::TWideMode::kCfbDecrypt, wideChain);
+  std::uint32_t pl = LoadBE(wideChain), pr = LoadBE(wideChain + 4);
   for (; i + kLanes <= blocks; i += kLanes) {
     std::uint32_t cl[kLanes], cr[kLanes], l[kLanes], r[kLanes];
     bfcore::Lanes<kLanes>([&](std::size_t k) {
