@@ -11,7 +11,36 @@ TWidgetSet* gWidgetSet = nullptr;
 TWidgetSet* CurrentWidgetSet() { return gWidgetSet; }
 void SetWidgetSet(TWidgetSet* widgetSet) { gWidgetSet = widgetSet; }
 
-TControl::TControl(TComponent* owner) : TComponent(owner) {}
+TControl::TControl(TComponent* owner) : TComponent(owner) {
+  FFont.OnChange = [this] {
+    FParentFont = false;
+    FontChanged();
+  };
+}
+
+void TControl::TakeParentFont() {
+  if (!FParentFont || !FParent || FFont.SameAs(FParent->FFont)) return;
+  auto hook = std::move(FFont.OnChange);
+  FFont.Assign(FParent->FFont);
+  FFont.OnChange = std::move(hook);
+  FontChanged();
+}
+
+void TControl::SetParentFont(bool on) {
+  FParentFont = on;
+  TakeParentFont();
+}
+
+void TControl::FontChanged() {
+  Changed(TControlChange::Font);
+  for (TControl* child : FControls) child->TakeParentFont();
+}
+
+std::intptr_t TControl::Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  TMessage message{msg, wParam, lParam, 0};
+  WndProc(message);
+  return message.Result;
+}
 
 TControl::~TControl() {
   // The peer goes first: it may still talk to the window system about us.
@@ -32,6 +61,7 @@ void TControl::SetParent(TControl* parent) {
   }
   FParent = parent;
   if (FParent) {
+    TakeParentFont();
     FParent->FControls.push_back(this);
     FParent->AlignControls();
     if (FParent->HandleAllocated()) HandleNeeded();

@@ -2,14 +2,21 @@
 // plugs into.
 //
 // Models decide, backends carry out. A control model holds all state (bounds,
-// caption, cells, colours) and calls Changed() after every change. A backend
-// (ui/headless for tests, ui/win32 for real windows) installs a TWidgetSet
-// that gives each control a TControlPeer when the control needs a handle
-// (HandleNeeded: a form being shown creates its children's peers, parents
-// first). The peer reads the model in Changed() and updates the real thing;
-// user input goes the other way, through the models' Do* methods, which fire
-// the events. Form logic only ever talks to models, so the same form code
-// runs headless in tests and as real windows on Windows.
+// caption, cells, colours, font) and calls Changed() after every change.
+// How a backend plugs in:
+//  1. Implement TWidgetSet (CreatePeer, ScreenSize) and TDialogService
+//     (ui/Dialogs.h), and install both with SetWidgetSet/SetDialogService.
+//  2. CreatePeer gives each control a TControlPeer when the control needs a
+//     handle (HandleNeeded: a form being shown creates its children's peers,
+//     parents first). The peer reads the model in Changed() and updates the
+//     real thing; for owner-drawn controls it paints by handing a TCanvas
+//     (ui/Graphics.h) to the model (TStringGrid::Paint).
+//  3. User input goes the other way, through the models' Do* methods, which
+//     fire the events; window messages go through Perform/WndProc, and a
+//     form's messages through DeliverMessage (ui/Forms.h), the one place
+//     where a handler's exception becomes an error box.
+// Form logic only ever talks to models, so the same form code runs headless
+// in tests (ui/headless) and as real windows on Windows (ui/win32).
 // Controls are TComponents: owned and freed by their owner.
 #pragma once
 
@@ -20,58 +27,17 @@
 #include <vector>
 
 #include "rtl/Component.h"
+#include "ui/Graphics.h"
+#include "ui/Messages.h"
+#include "ui/Types.h"
 
 namespace glint {
-
-// Colours as 0x00BBGGRR; values with the top bit set name a system colour.
-using TColor = std::uint32_t;
-constexpr TColor clBlack = 0x000000, clWhite = 0xFFFFFF, clRed = 0x0000FF, clBlue = 0xFF0000;
-constexpr TColor kSystemColor = 0x80000000;
-constexpr TColor clWindow = kSystemColor | 5, clWindowText = kSystemColor | 8;
-constexpr TColor clBtnFace = kSystemColor | 15, clHighlight = kSystemColor | 13,
-                 clHighlightText = kSystemColor | 14;
-
-struct TPoint {
-  int X = 0, Y = 0;
-  friend bool operator==(const TPoint&, const TPoint&) = default;
-};
-struct TRect {
-  int Left = 0, Top = 0, Right = 0, Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
-  friend bool operator==(const TRect&, const TRect&) = default;
-};
-
-enum class TAlign { None, Top, Bottom, Left, Right, Client };
-enum class TMouseButton { Left, Right, Middle };
-enum class TCursor { Default, HSplit, VSplit };
-
-// A small bit set over an enum class whose values are bit numbers.
-template <typename E>
-class TSet {
- public:
-  constexpr TSet() = default;
-  constexpr TSet(std::initializer_list<E> items) {
-    for (E e : items) Include(e);
-  }
-  constexpr bool Contains(E e) const { return (FBits >> static_cast<unsigned>(e)) & 1u; }
-  constexpr TSet& Include(E e) { FBits |= 1u << static_cast<unsigned>(e); return *this; }
-  constexpr TSet& Exclude(E e) { FBits &= ~(1u << static_cast<unsigned>(e)); return *this; }
-  constexpr std::uint32_t Bits() const { return FBits; }
-  constexpr bool Empty() const { return FBits == 0; }
-  friend constexpr bool operator==(TSet, TSet) = default;
-
- private:
-  std::uint32_t FBits = 0;
-};
-
-enum class TShiftKey { Shift, Alt, Ctrl, Left, Right, Middle, Double };
-using TShiftState = TSet<TShiftKey>;
 
 // What changed, so a peer can update only that.
 enum class TControlChange { Bounds, Text, Visible, Enabled, Color, Font, Content, Options, Parent };
 
 class TControl;
+class TMenu;
 
 class TControlPeer {
  public:
@@ -81,11 +47,28 @@ class TControlPeer {
   virtual void Invalidate() {}
 };
 
+// Screen size reported when no widget set says otherwise.
+constexpr TPoint kDefaultScreenSize{1024, 768};
+
+class TMenuPeer {
+ public:
+  virtual ~TMenuPeer() = default;
+  // Something in the menu's item tree changed (items, captions, checks).
+  virtual void Changed() = 0;
+  // Shows a pop-up menu at a screen position.
+  virtual void Popup(int x, int y) {}
+};
+
 class TWidgetSet {
  public:
   virtual ~TWidgetSet() = default;
   // May return null: the control then stays a pure model.
   virtual std::unique_ptr<TControlPeer> CreatePeer(TControl& control) = 0;
+  // A menu's peer, made when its owner form gets a window or a pop-up menu
+  // pops up; may return null.
+  virtual std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) { return nullptr; }
+  // Size of the primary screen in pixels.
+  virtual TPoint ScreenSize() const { return kDefaultScreenSize; }
 };
 
 // The widget set in force; none by default (pure models, nothing drawn).
@@ -142,6 +125,16 @@ class TControl : public TComponent {
   void SetCursor(TCursor c) { FCursor = c; }
   TColor Color() const { return FColor; }
   void SetColor(TColor c);
+  // While ParentFont is on (the default) the font follows the parent's;
+  // changing it turns ParentFont off, as in the VCL.
+  const TFont& Font() const { return FFont; }
+  TFont& Font() { return FFont; }
+  void SetFont(const TFont& font) { FFont.Assign(font); }
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool on);
+
+  // Sends a window message to the control's model; returns its result.
+  std::intptr_t Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
 
   TNotifyEvent OnClick;
 
@@ -156,6 +149,8 @@ class TControl : public TComponent {
   virtual void DoClick();
 
  protected:
+  // Handles one message; the default leaves it unhandled (result 0).
+  virtual void WndProc(TMessage& message) {}
   void Changed(TControlChange what);
   // Lays out aligned children inside the client area.
   void AlignControls();
@@ -171,8 +166,13 @@ class TControl : public TComponent {
   int FTabOrder = -1;
   TCursor FCursor = TCursor::Default;
   TColor FColor = clBtnFace;
+  TFont FFont;
+  bool FParentFont = true;
   std::unique_ptr<TControlPeer> FPeer;
   bool FAligning = false;
+
+  void FontChanged();
+  void TakeParentFont();
 };
 
 }  // namespace glint

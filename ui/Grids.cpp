@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/Graphics.h"
+
 namespace glint {
 
 namespace {
@@ -212,6 +214,38 @@ void TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
   int slot = y / rowStep;
   int r = slot < FFixedRows ? slot : FTopRow + (slot - FFixedRows);
   if (r < FRowCount) row = r;
+}
+
+void TStringGrid::Paint(TCanvas& canvas) {
+  int width = ClientWidth(), height = ClientHeight();
+  auto paintRow = [&](int row) {
+    for (int col = 0; col < FColCount; ++col) {
+      TRect rect = CellRect(col, row);
+      if (rect.Left >= width) break;
+      TGridDrawState state;
+      bool fixed = row < FFixedRows || col < FFixedCols;
+      if (fixed) state.Include(TGridDrawStateItem::Fixed);
+      if (!fixed && row == FRow && (FOptions.Contains(TGridOption::RowSelect) || col == FCol))
+        state.Include(TGridDrawStateItem::Selected);
+      if (FDefaultDrawing) {
+        bool selected = state.Contains(TGridDrawStateItem::Selected);
+        canvas.Font = Font();
+        canvas.Brush.Color = fixed ? FFixedColor : selected ? clHighlight : Color();
+        if (selected) canvas.Font.SetColor(clHighlightText);
+        canvas.FillRect(rect);
+        TRect inner{rect.Left + 2, rect.Top + 2, rect.Right - 2, rect.Bottom - 2};
+        canvas.DrawText(Cells(col, row), inner,
+                        {TTextFormatFlag::Left, TTextFormatFlag::VCenter,
+                         TTextFormatFlag::SingleLine, TTextFormatFlag::NoPrefix});
+      }
+      DrawCell(&canvas, col, row, rect, state);
+    }
+  };
+  for (int row = 0; row < std::min(FFixedRows, FRowCount); ++row) paintRow(row);
+  for (int row = FTopRow; row < FRowCount; ++row) {
+    if (CellRect(0, row).Top >= height) break;
+    paintRow(row);
+  }
 }
 
 void TStringGrid::DrawCell(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state) {

@@ -5,8 +5,9 @@
 // grid gives ""; writing one, or a column width, outside it raises
 // EInvalidGridOperation "Grid index out of range". Shrinking the row or
 // column count drops the cells that fall outside.
-// Drawing: a backend paints cell by cell. With DefaultDrawing off it calls
-// DrawCell, which hands the cell to OnDrawCell with a canvas to draw on.
+// Drawing: a backend hands Paint a canvas; Paint walks the visible cells and,
+// for each, draws it the default way when DefaultDrawing is on and then runs
+// DrawCell, which hands the cell to OnDrawCell with the canvas to draw on.
 #pragma once
 
 #include <string>
@@ -112,7 +113,9 @@ class TStringGrid : public TControl {
   TMouseEvent OnMouseDown;
   TNotifyEvent OnTopLeftChanged;
 
-  // Backend entries. DrawCell runs OnDrawCell for one cell on `canvas`.
+  // Backend entries. Paint draws every cell that is at least partly inside
+  // the client area; DrawCell runs OnDrawCell for one cell on `canvas`.
+  void Paint(TCanvas& canvas);
   void DrawCell(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state);
   virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y);
   // The user dragged a column separator; the width is set through ColWidthsChanged.

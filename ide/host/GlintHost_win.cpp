@@ -1,0 +1,291 @@
+// GlintHost.exe: plays the IDE for one version so the add-in can be loaded,
+// picked from a real menu bar and fed reports without the IDE itself.
+//
+// It reads every value under "Software\Borland\Delphi\<version>.0\Experts"
+// of the current user, loads each library named there and calls its
+// INITEXPERT0017 with the TIdeHost's services object. The host's menu tree
+// becomes the window's menu bar (rebuilt whenever an add-in changes it).
+// Errors an add-in reports are shown in a message box and written to
+// standard error; the host's own problems (a library that does not load)
+// only go to standard error, so automated runs never block on them.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ide/IdeHost.h"
+
+namespace glint {
+namespace {
+
+constexpr char kWindowClass[] = "TGlintHost";
+constexpr UINT_PTR kQuitTimer = 1;
+constexpr UINT_PTR kOpenMonitorTimer = 2;
+
+struct TOptions {
+  int Ide = 4;
+  bool OpenMonitor = false;
+  bool ListMenu = false;
+  int QuitAfterSeconds = 0;
+};
+
+TIdeHost* gHost = nullptr;
+HWND gMainWindow = nullptr;
+TOptions gOptions;
+
+const char kUsage[] =
+    "Usage: GlintHost [--ide 2|3|4] [--open-monitor] [--quit-after SECONDS] [--list-menu]\n"
+    "Plays the IDE: loads the add-ins registered under\n"
+    "HKEY_CURRENT_USER\\Software\\Borland\\Delphi\\<ide>.0\\Experts and shows a main menu.\n"
+    "  --ide N             IDE version whose add-ins to load (default 4)\n"
+    "  --open-monitor      pick \"Glint Monitor\" once the add-ins are loaded\n"
+    "  --quit-after SECS   close after SECS seconds\n"
+    "  --list-menu         print the View menu as name=caption lines and quit\n"
+    "Another program can get a menu item's command identifier (to send WM_COMMAND) by\n"
+    "sending the main window (class TGlintHost) the registered message\n"
+    "\"Glint.Host.ItemId\" with a global atom of the item's name.\n";
+
+bool ParseOptions(int argc, char** argv, TOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "--ide" && i + 1 < argc) {
+      options.Ide = std::atoi(argv[++i]);
+      if (options.Ide < 2 || options.Ide > 4) {
+        std::fprintf(stderr, "GlintHost: --ide takes 2, 3 or 4, not %s\n", argv[i]);
+        return false;
+      }
+    } else if (arg == "--open-monitor") {
+      options.OpenMonitor = true;
+    } else if (arg == "--list-menu") {
+      options.ListMenu = true;
+    } else if (arg == "--quit-after" && i + 1 < argc) {
+      options.QuitAfterSeconds = std::atoi(argv[++i]);
+      if (options.QuitAfterSeconds <= 0) {
+        std::fprintf(stderr, "GlintHost: --quit-after takes a positive number of seconds\n");
+        return false;
+      }
+    } else {
+      std::fprintf(stderr, "GlintHost: unknown option '%s'\n%s", arg.c_str(), kUsage);
+      return false;
+    }
+  }
+  return true;
+}
+
+HMENU BuildMenu(const TIdeMenuItem& item, bool bar) {
+  HMENU menu = bar ? CreateMenu() : CreatePopupMenu();
+  for (const auto& child : item.Items) {
+    if (!(child->Flags & mfVisible)) continue;
+    UINT flags = MF_STRING;
+    if (!(child->Flags & mfEnabled)) flags |= MF_GRAYED;
+    if (child->Flags & mfChecked) flags |= MF_CHECKED;
+    if (child->Caption == "-") {
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    } else if (!child->Items.empty()) {
+      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(BuildMenu(*child, false)),
+                  child->Caption.c_str());
+    } else {
+      AppendMenuA(menu, flags, static_cast<UINT_PTR>(child->Id), child->Caption.c_str());
+    }
+  }
+  return menu;
+}
+
+void RebuildMenuBar() {
+  if (!gMainWindow || !gHost) return;
+  HMENU old = GetMenu(gMainWindow);
+  SetMenu(gMainWindow, BuildMenu(gHost->MenuBar(), true));
+  if (old) DestroyMenu(old);
+  DrawMenuBar(gMainWindow);
+}
+
+void ShowAddInError(const std::string& text) {
+  std::fprintf(stderr, "GlintHost: add-in error: %s\n", text.c_str());
+  std::fflush(stderr);
+  MessageBoxA(gMainWindow, text.c_str(), "Glint Host", MB_OK | MB_ICONERROR);
+}
+
+// Loads the libraries registered for the IDE version; keeps their handles.
+std::vector<HMODULE> LoadExperts(TIdeHost& host, int ide) {
+  std::vector<HMODULE> modules;
+  const std::string keyName = "Software\\Borland\\Delphi\\" + std::to_string(ide) + ".0\\Experts";
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    std::fprintf(stderr, "GlintHost: no add-ins registered (HKEY_CURRENT_USER\\%s)\n",
+                 keyName.c_str());
+    return modules;
+  }
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    char data[MAX_PATH * 2];
+    DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
+    const LONG rc = RegEnumValueA(key, index, name, &nameSize, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data), &dataSize);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+    data[dataSize] = '\0';
+    HMODULE module = LoadLibraryA(data);
+    if (!module) {
+      std::fprintf(stderr, "GlintHost: cannot load add-in '%s' (%s): error %lu\n", name, data,
+                   GetLastError());
+      continue;
+    }
+    auto entry = reinterpret_cast<TExpertInitProc>(
+        reinterpret_cast<void*>(GetProcAddress(module, kExpertEntryName)));
+    if (!entry) {
+      std::fprintf(stderr, "GlintHost: '%s' has no %s export\n", data, kExpertEntryName);
+      FreeLibrary(module);
+      continue;
+    }
+    modules.push_back(module);
+    if (!host.LoadExpert(entry))
+      std::fprintf(stderr, "GlintHost: the add-in '%s' failed to initialise\n", data);
+  }
+  RegCloseKey(key);
+  return modules;
+}
+
+// The View menu twice: the host's items as name=caption, then the captions
+// of the window's real menu bar ("menu: caption"), which are built from them.
+void ListViewMenu(TIdeHost& host) {
+  const TIdeMenuItem* view = host.FindItem("ViewsMenu");
+  if (!view) return;
+  for (const auto& item : view->Items)
+    std::printf("%s=%s\n", item->Name.c_str(), item->Caption.c_str());
+  HMENU bar = GetMenu(gMainWindow);
+  const int index = view->IndexInParent();
+  HMENU popup = bar && index >= 0 ? GetSubMenu(bar, index) : nullptr;
+  for (int i = 0; popup && i < GetMenuItemCount(popup); ++i) {
+    char text[256] = "";
+    GetMenuStringA(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    std::printf("menu: %s\n", text);
+  }
+  std::fflush(stdout);
+}
+
+// Another process asks for the command identifier of a menu item by name
+// (wParam: a global atom holding the name; 0 when there is no such item), so
+// it can pick the item as the menu bar does, with WM_COMMAND.
+UINT ItemIdMessage() {
+  static const UINT msg = RegisterWindowMessageA("Glint.Host.ItemId");
+  return msg;
+}
+
+LRESULT ItemIdByAtom(WPARAM atom) {
+  char name[256] = "";
+  if (!gHost || !GlobalGetAtomNameA(static_cast<ATOM>(atom), name, sizeof name)) return 0;
+  TIdeMenuItem* item = gHost->FindItem(name);
+  return item ? item->Id : 0;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == ItemIdMessage()) return ItemIdByAtom(wParam);
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == 0 && gHost) {
+        TIdeMenuItem* item = gHost->FindItemById(LOWORD(wParam));
+        if (item && item->Name == "FileExitItem") {
+          PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        } else if (item) {
+          gHost->Pick(*item);
+        }
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wParam == kQuitTimer) {
+        KillTimer(hwnd, kQuitTimer);
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      if (wParam == kOpenMonitorTimer) {
+        KillTimer(hwnd, kOpenMonitorTimer);
+        if (gHost && !gHost->PickMenuItem("ViewGlintMonitorItem"))
+          std::fprintf(stderr, "GlintHost: no \"Glint Monitor\" item to pick\n");
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // The add-ins let go of their menu items and windows while the menu
+      // and the main window still exist, as in the IDE's shut-down.
+      if (gHost) gHost->ReleaseExperts();
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+int Run(int argc, char** argv) {
+  if (!ParseOptions(argc, argv, gOptions)) return 2;
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = MainWindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  wc.lpszClassName = kWindowClass;
+  if (!RegisterClassA(&wc)) {
+    std::fprintf(stderr, "GlintHost: cannot register the window class\n");
+    return 1;
+  }
+  const std::string title = "Glint Host - Delphi " + std::to_string(gOptions.Ide);
+  gMainWindow = CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 760, 120,
+                                nullptr, nullptr, instance, nullptr);
+  if (!gMainWindow) {
+    std::fprintf(stderr, "GlintHost: cannot create the main window\n");
+    return 1;
+  }
+
+  std::vector<HMODULE> modules;
+  {
+    TIdeHost host;
+    gHost = &host;
+    host.MainWindowHandle = reinterpret_cast<std::uintptr_t>(gMainWindow);
+    host.OnError = ShowAddInError;
+    host.OnMenuChanged = RebuildMenuBar;
+    RebuildMenuBar();
+    if (!gOptions.ListMenu) ShowWindow(gMainWindow, SW_SHOWNORMAL);
+    modules = LoadExperts(host, gOptions.Ide);
+
+    if (gOptions.ListMenu) {
+      ListViewMenu(host);
+      PostMessageA(gMainWindow, WM_CLOSE, 0, 0);
+    } else {
+      // Picked from the message loop, like a user's pick.
+      if (gOptions.OpenMonitor) SetTimer(gMainWindow, kOpenMonitorTimer, 1, nullptr);
+      if (gOptions.QuitAfterSeconds > 0)
+        SetTimer(gMainWindow, kQuitTimer, static_cast<UINT>(gOptions.QuitAfterSeconds) * 1000,
+                 nullptr);
+    }
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    host.ReleaseExperts();
+    host.OnError = nullptr;
+    host.OnMenuChanged = nullptr;
+    gHost = nullptr;
+  }
+  gMainWindow = nullptr;
+  for (auto it = modules.rbegin(); it != modules.rend(); ++it) FreeLibrary(*it);
+  return 0;
+}
+
+}  // namespace
+}  // namespace glint
+
+int main(int argc, char** argv) { return glint::Run(argc, argv); }

@@ -1,0 +1,122 @@
+#include "ui/Forms.h"
+
+#include <algorithm>
+
+#include "rtl/SysUtils.h"
+#include "ui/Dialogs.h"
+#include "ui/Menus.h"
+
+namespace glint {
+
+TCustomForm::TCustomForm(TComponent* owner) : TControl(owner) {
+  SetVisible(false);
+  SetBounds(0, 0, 320, 240);
+}
+
+namespace {
+// Set while the application object exists, so a form freed during the
+// module's shutdown does not reach for an application already gone.
+TApplication* gApplication = nullptr;
+}  // namespace
+
+TCustomForm::~TCustomForm() {
+  if (gApplication) gApplication->Forget(this);
+}
+
+void TCustomForm::SetFormStyle(TFormStyle style) {
+  if (style == FFormStyle) return;
+  FFormStyle = style;
+  Changed(TControlChange::Options);
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (FMenu) FMenu->RemoveFreeNotification(this);
+  FMenu = menu;
+  if (FMenu) FMenu->FreeNotification(this);
+  Changed(TControlChange::Options);
+}
+
+void TCustomForm::Show() {
+  HandleNeeded();
+  SetVisible(true);
+}
+
+void TCustomForm::Close() {
+  switch (CloseAction()) {
+    case TCloseAction::None:
+      break;
+    case TCloseAction::Hide:
+      SetVisible(false);
+      break;
+    case TCloseAction::Free:
+      SetVisible(false);
+      Release();
+      break;
+  }
+}
+
+void TCustomForm::Release() { Application().QueueRelease(this); }
+
+TApplication::TApplication() : TComponent(nullptr) { gApplication = this; }
+
+TApplication::~TApplication() {
+  FReleased.clear();
+  // Owned forms go now, while this object is whole.
+  DestroyComponents();
+  gApplication = nullptr;
+}
+
+void TCustomForm::WndProc(TMessage& message) {
+  if (!HandleMessage(message)) TControl::WndProc(message);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TControl::Notification(component, operation);
+  if (operation == TOperation::Remove && component == FMenu) FMenu = nullptr;
+}
+
+std::intptr_t DeliverMessage(TCustomForm& form, unsigned msg, std::uintptr_t wParam,
+                             std::intptr_t lParam) {
+  // No exception may leave a window procedure: it would unwind through the
+  // window system's frames.
+  try {
+    return form.Perform(msg, wParam, lParam);
+  } catch (const Exception& e) {
+    ShowErrorBox(e.Message());
+  } catch (const std::exception& e) {
+    ShowErrorBox(e.what());
+  }
+  return 0;
+}
+
+void TApplication::ProcessReleased() {
+  std::vector<TCustomForm*> released;
+  released.swap(FReleased);
+  for (TCustomForm* form : released) delete form;
+}
+
+void TApplication::QueueRelease(TCustomForm* form) {
+  if (std::find(FReleased.begin(), FReleased.end(), form) == FReleased.end())
+    FReleased.push_back(form);
+}
+
+void TApplication::Forget(TCustomForm* form) {
+  FReleased.erase(std::remove(FReleased.begin(), FReleased.end(), form), FReleased.end());
+}
+
+TApplication& Application() {
+  static TApplication application;
+  return application;
+}
+
+int TScreen::Width() {
+  TWidgetSet* ws = CurrentWidgetSet();
+  return ws ? ws->ScreenSize().X : kDefaultScreenSize.X;
+}
+
+int TScreen::Height() {
+  TWidgetSet* ws = CurrentWidgetSet();
+  return ws ? ws->ScreenSize().Y : kDefaultScreenSize.Y;
+}
+
+}  // namespace glint

@@ -1,0 +1,104 @@
+// ui/Forms.h: forms, the application object and the screen.
+//
+// A form is a top-level control with a caption, a window class name (how
+// other programs find its window), a style, a font and a main menu. Its
+// window messages arrive through DeliverMessage, which is the window
+// procedure's body: the form's HandleMessage runs, and an exception it raises
+// is shown in the error box (ui/Dialogs.h) and gives result 0. Both backends
+// and the tests deliver messages only through it.
+// Closing a form runs CloseAction(): Hide hides it, Free releases it; a
+// released form is deleted by Application().ProcessReleased(), never inside
+// its own handler.
+// Application() is the owner of forms that live as long as the module; its
+// Handle is the window that owns the module's windows (in the add-in, the
+// IDE's main window).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+#include "ui/Messages.h"
+
+namespace glint {
+
+class TMainMenu;
+
+enum class TFormStyle { Normal, StayOnTop };
+enum class TCloseAction { None, Hide, Free };
+
+class TCustomForm : public TControl {
+ public:
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+
+  // The window class name; by default the form's class, as a sender finds it.
+  virtual std::string ClassName() const = 0;
+
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle style);
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* menu);
+
+  // Makes the form visible, creating its window (and its children's) first.
+  void Show();
+  // Runs the close action (see above).
+  void Close();
+  // Asks for the form to be deleted once its current handler has returned.
+  void Release();
+
+  // Handles one window message; false leaves it to the default handling.
+  virtual bool HandleMessage(TMessage& message) { return false; }
+
+ protected:
+  void WndProc(TMessage& message) override;
+  virtual TCloseAction CloseAction() { return TCloseAction::Hide; }
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  TFormStyle FFormStyle = TFormStyle::Normal;
+  TMainMenu* FMenu = nullptr;
+};
+
+// The form class the kit's forms derive from.
+class TForm : public TCustomForm {
+ public:
+  using TCustomForm::TCustomForm;
+};
+
+// The window procedure's body for a form: HandleMessage, with an escaping
+// exception shown in the error box; returns the message result.
+std::intptr_t DeliverMessage(TCustomForm& form, unsigned msg, std::uintptr_t wParam,
+                             std::intptr_t lParam);
+
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  // Opaque window handle that owns the module's windows; 0 for none.
+  std::uintptr_t Handle() const { return FHandle; }
+  void SetHandle(std::uintptr_t handle) { FHandle = handle; }
+
+  // Deletes the forms released since the last call.
+  void ProcessReleased();
+
+ private:
+  friend class TCustomForm;
+  void QueueRelease(TCustomForm* form);
+  void Forget(TCustomForm* form);
+
+  std::uintptr_t FHandle = 0;
+  std::vector<TCustomForm*> FReleased;
+};
+
+TApplication& Application();
+
+// The primary screen, as the widget set in force reports it.
+struct TScreen {
+  static int Width();
+  static int Height();
+};
+
+}  // namespace glint

@@ -1,0 +1,128 @@
+#include "ui/Forms.h"
+
+#include <gtest/gtest.h>
+
+#include "rtl/SysUtils.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Menus.h"
+#include "ui/StdCtrls.h"
+#include "ui/headless/Headless.h"
+
+namespace glint {
+namespace {
+
+class TProbeForm : public TForm {
+ public:
+  using TForm::TForm;
+  std::string ClassName() const override { return "TProbeForm"; }
+  bool HandleMessage(TMessage& message) override {
+    if (message.Msg == 0x400) throw Exception("handler failed");
+    if (message.Msg != 0x401) return false;
+    message.Result = 7;
+    return true;
+  }
+  TCloseAction Action = TCloseAction::Hide;
+  bool* Destroyed = nullptr;
+  ~TProbeForm() override {
+    if (Destroyed) *Destroyed = true;
+  }
+
+ protected:
+  TCloseAction CloseAction() override { return Action; }
+};
+
+TEST(Forms, DeliverMessageTurnsAnExceptionIntoAnErrorBox) {
+  THeadless backend;
+  TProbeForm form(nullptr);
+  EXPECT_EQ(DeliverMessage(form, 0x401, 0, 0), 7);
+  EXPECT_EQ(DeliverMessage(form, 0x400, 0, 0), 0);
+  EXPECT_EQ(DeliverMessage(form, 0x402, 0, 0), 0);
+  EXPECT_EQ(backend.ErrorBoxes, (std::vector<std::string>{"handler failed"}));
+}
+
+TEST(Forms, CloseHidesOrFreesAfterTheHandler) {
+  THeadless backend;
+  bool destroyed = false;
+  auto* form = new TProbeForm(&Application());
+  form->Destroyed = &destroyed;
+  form->Show();
+  form->Close();
+  EXPECT_FALSE(form->Visible());
+  Application().ProcessReleased();
+  EXPECT_FALSE(destroyed);
+  form->Action = TCloseAction::Free;
+  form->Close();
+  form->Close();  // queued once
+  EXPECT_FALSE(destroyed);
+  Application().ProcessReleased();
+  EXPECT_TRUE(destroyed);
+}
+
+TEST(Forms, EditReadOnlyFollowsItsMessage) {
+  TEdit edit(nullptr);
+  edit.Perform(kEmSetReadOnly, 1, 0);
+  EXPECT_TRUE(edit.ReadOnly());
+  edit.Perform(kEmSetReadOnly, 0, 0);
+  EXPECT_FALSE(edit.ReadOnly());
+}
+
+TEST(Forms, ChildrenFollowTheFormFontUntilGivenTheirOwn) {
+  THeadless backend;
+  TProbeForm form(nullptr);
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  auto* edit = new TEdit(&form);
+  edit->SetParent(panel);
+  form.Show();
+  form.Font().SetHeight(-20);
+  EXPECT_EQ(edit->Font().Height(), -20);
+  EXPECT_EQ(backend.ChangeCount(*edit, TControlChange::Font), 1);
+  edit->Font().SetName("Courier New");
+  EXPECT_FALSE(edit->ParentFont());
+  form.Font().SetHeight(-8);
+  EXPECT_EQ(edit->Font().Height(), -20);
+  EXPECT_EQ(panel->Font().Height(), -8);
+}
+
+TEST(Forms, FontSizeAndHeightConvertAtNinetySixDpi) {
+  TFont font;
+  EXPECT_EQ(font.Size(), 8);  // -11 pixels
+  font.SetSize(10);
+  EXPECT_EQ(font.Height(), -13);
+  font.SetHeight(-16);
+  EXPECT_EQ(font.Size(), 12);
+}
+
+TEST(Forms, MenuItemsNestFindAndClick) {
+  THeadless backend;
+  TProbeForm form(nullptr);
+  auto* menu = new TMainMenu(&form);
+  auto* file = new TMenuItem(&form);
+  auto* exit = new TMenuItem(&form);
+  exit->SetName("Exit1");
+  menu->Items().Add(file);
+  file->Add(exit);
+  int clicks = 0;
+  exit->OnClick = [&](TObject* sender) { clicks += sender == exit; };
+  EXPECT_EQ(menu->Items().Find("Exit1"), exit);
+  menu->Items().Find("Exit1")->Click();
+  EXPECT_EQ(clicks, 1);
+  delete exit;  // leaves its parent's list
+  EXPECT_EQ(file->Count(), 0);
+
+  TPopupMenu popup(nullptr);
+  popup.Popup(10, 20);
+  ASSERT_EQ(backend.Popups.size(), 1u);
+  EXPECT_EQ(backend.Popups[0].Menu, &popup);
+  EXPECT_EQ(backend.Popups[0].Y, 20);
+}
+
+TEST(Forms, ScreenSizeComesFromTheWidgetSet) {
+  THeadless backend;
+  EXPECT_EQ(TScreen::Width(), 1024);
+  backend.SetScreenSize({1600, 900});
+  EXPECT_EQ(TScreen::Height(), 900);
+}
+
+}  // namespace
+}  // namespace glint

@@ -1,0 +1,95 @@
+#include "ui/headless/Headless.h"
+
+#include <array>
+
+#include "ui/Grids.h"
+#include "ui/Menus.h"
+
+namespace glint {
+
+void TRecordingCanvas::FillRect(const TRect& rect) {
+  TCanvasOp op;
+  op.Kind = TCanvasOp::TKind::FillRect;
+  op.Rect = rect;
+  op.BrushColor = Brush.Color;
+  Ops.push_back(std::move(op));
+}
+
+void TRecordingCanvas::DrawText(std::string_view text, const TRect& rect, TTextFormat format) {
+  TCanvasOp op;
+  op.Kind = TCanvasOp::TKind::DrawText;
+  op.Rect = rect;
+  op.Text = std::string(text);
+  op.FontColor = Font.Color();
+  op.Format = format;
+  Ops.push_back(std::move(op));
+}
+
+std::vector<TCanvasOp> PaintGrid(TStringGrid& grid) {
+  TRecordingCanvas canvas;
+  grid.Paint(canvas);
+  return std::move(canvas.Ops);
+}
+
+// Counting must stay cheap: a parse changes cells hundreds of thousands of times.
+class THeadlessPeer : public TControlPeer {
+ public:
+  void Changed(TControlChange what) override { ++Changes[static_cast<std::size_t>(what)]; }
+  void Invalidate() override { ++Invalidates; }
+
+  std::array<int, static_cast<std::size_t>(TControlChange::Parent) + 1> Changes{};
+  int Invalidates = 0;
+};
+
+class THeadlessMenuPeer : public TMenuPeer {
+ public:
+  THeadlessMenuPeer(THeadless& owner, const TMenu& menu) : FOwner(owner), FMenu(menu) {}
+  void Changed() override {}
+  void Popup(int x, int y) override { FOwner.Popups.push_back({&FMenu, x, y}); }
+
+ private:
+  THeadless& FOwner;
+  const TMenu& FMenu;
+};
+
+THeadless::THeadless()
+    : FPreviousWidgetSet(CurrentWidgetSet()), FPreviousDialogs(CurrentDialogService()) {
+  SetWidgetSet(this);
+  SetDialogService(this);
+}
+
+THeadless::~THeadless() {
+  SetWidgetSet(FPreviousWidgetSet);
+  SetDialogService(FPreviousDialogs);
+}
+
+std::unique_ptr<TControlPeer> THeadless::CreatePeer(TControl& control) {
+  return std::make_unique<THeadlessPeer>();
+}
+
+std::unique_ptr<TMenuPeer> THeadless::CreateMenuPeer(TMenu& menu) {
+  return std::make_unique<THeadlessMenuPeer>(*this, menu);
+}
+
+TModalResult THeadless::MessageDlg(const std::string& message, TMsgDlgType type,
+                                   TMsgDlgButtons buttons) {
+  Dialogs.push_back({message, type});
+  if (FAnswers.empty()) return TModalResult::OK;
+  TModalResult answer = FAnswers.front();
+  FAnswers.pop_front();
+  return answer;
+}
+
+void THeadless::ShowErrorBox(const std::string& message) { ErrorBoxes.push_back(message); }
+
+int THeadless::ChangeCount(const TControl& control, TControlChange what) const {
+  auto* peer = dynamic_cast<const THeadlessPeer*>(control.Peer());
+  return peer ? peer->Changes[static_cast<std::size_t>(what)] : 0;
+}
+
+int THeadless::InvalidateCount(const TControl& control) const {
+  auto* peer = dynamic_cast<const THeadlessPeer*>(control.Peer());
+  return peer ? peer->Invalidates : 0;
+}
+
+}  // namespace glint

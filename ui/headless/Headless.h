@@ -1,0 +1,93 @@
+// ui/headless/Headless.h: the backend for tests and command-line tools: no
+// windows, everything recorded.
+//
+// THeadless installs itself as the widget set and dialog service for its
+// lifetime (and puts the previous ones back). Peers count what changed;
+// PaintGrid runs a grid's painting on a TRecordingCanvas, so tests can see
+// what would be drawn; pop-ups and dialogs are recorded, and a test queues
+// the answers the dialogs give (OK when none is queued).
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+#include "ui/Dialogs.h"
+#include "ui/Graphics.h"
+
+namespace glint {
+
+class TStringGrid;
+
+struct TCanvasOp {
+  enum class TKind { FillRect, DrawText };
+  TKind Kind = TKind::FillRect;
+  TRect Rect;
+  TColor BrushColor = 0;  // FillRect
+  std::string Text;       // DrawText
+  TColor FontColor = 0;   // DrawText
+  TTextFormat Format;     // DrawText
+};
+
+class TRecordingCanvas : public TCanvas {
+ public:
+  void FillRect(const TRect& rect) override;
+  void DrawText(std::string_view text, const TRect& rect, TTextFormat format) override;
+
+  std::vector<TCanvasOp> Ops;
+};
+
+// Paints the grid as its window would and returns what was drawn.
+std::vector<TCanvasOp> PaintGrid(TStringGrid& grid);
+
+struct TRecordedDialog {
+  std::string Message;
+  TMsgDlgType Type = TMsgDlgType::Information;
+};
+
+struct TRecordedPopup {
+  const TMenu* Menu = nullptr;
+  int X = 0, Y = 0;
+};
+
+class THeadless : public TWidgetSet, public TDialogService {
+ public:
+  THeadless();
+  ~THeadless() override;
+  THeadless(const THeadless&) = delete;
+  THeadless& operator=(const THeadless&) = delete;
+
+  // TWidgetSet
+  std::unique_ptr<TControlPeer> CreatePeer(TControl& control) override;
+  std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) override;
+  TPoint ScreenSize() const override { return FScreenSize; }
+  void SetScreenSize(TPoint size) { FScreenSize = size; }
+
+  // TDialogService
+  TModalResult MessageDlg(const std::string& message, TMsgDlgType type,
+                          TMsgDlgButtons buttons) override;
+  void ShowErrorBox(const std::string& message) override;
+
+  // Answers for the next dialogs, in order.
+  void QueueAnswer(TModalResult answer) { FAnswers.push_back(answer); }
+
+  // Number of Changed() calls a control's peer has seen, by kind (0 for a
+  // control without a headless peer). Peers must not outlive this object.
+  int ChangeCount(const TControl& control, TControlChange what) const;
+  int InvalidateCount(const TControl& control) const;
+
+  std::vector<TRecordedDialog> Dialogs;
+  std::vector<std::string> ErrorBoxes;
+  std::vector<TRecordedPopup> Popups;
+
+ private:
+  friend class THeadlessMenuPeer;
+
+  TWidgetSet* FPreviousWidgetSet;
+  TDialogService* FPreviousDialogs;
+  TPoint FScreenSize = kDefaultScreenSize;
+  std::deque<TModalResult> FAnswers;
+};
+
+}  // namespace glint
