@@ -1,0 +1,109 @@
+// A report of 100,000 rows delivered to a shown headless monitor window, as
+// a monitored program sends it, against splitting the same text into lines.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+
+#include "monitor/GlintExp.h"
+#include "rtl/StringList.h"
+#include "ui/headless/Headless.h"
+
+namespace glint {
+namespace {
+
+constexpr int kRows = 100000;
+
+// Rows like a leak tracker writes them; one in five has a detail block.
+const std::string& ReportText() {
+  static const std::string text = [] {
+    std::mt19937 random(2026);
+    const char* units[] = {"MainForm", "Stock", "Reports", "DataMod", "System", "Classes"};
+    const char* contents[] = {"o: TStringList", "s: Widget, blue", "m: 48 65 6C 6C 6F 00",
+                              "o: TQuery", "s: Q3 total"};
+    std::string t =
+        "Report on     : C:\\Projects\\Inventory\\Inventory.exe\r\n"
+        "------------------------------------------------------------\r\n"
+        "Created at : 08.12.2026 14:31:07\r\n\r\n"
+        "Peak  : 1843 pointers\r\nPeak memory: 201562 bytes\r\n\r\n"
+        "Leaked allocations (unit, line, size, contents):\r\n"
+        "------------------------------------------------------------\r\n";
+    for (int i = 0; i < kRows; ++i) {
+      t += units[random() % 6];
+      t += ' ' + std::to_string(random() % 5000) + ' ' + std::to_string(8 << (random() % 9)) + ' ' +
+           contents[random() % 5] + "\r\n";
+      if (i % 5 == 0) t += " Classes 1840\r\n MainForm 118\r\n\r\n";
+    }
+    t += "Unit Map:\r\n";
+    for (const char* unit : units) t += std::string(unit) + " C:\\src\\" + unit + ".pas\r\n";
+    return t;
+  }();
+  return text;
+}
+
+void BM_PlainSplit(benchmark::State& state) {
+  const std::string& text = ReportText();
+  for (auto _ : state) {
+    auto lines = SplitLines(text);
+    benchmark::DoNotOptimize(lines.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+}
+
+void BM_CopyDataIntoMonitor(benchmark::State& state) {
+  const std::string& text = ReportText();
+  THeadless backend;
+  auto* form = new TGlintMonitor(&Application());
+  form->Show();
+  TCopyDataStruct data;
+  data.cbData = static_cast<std::uint32_t>(text.size() + 1);
+  data.lpData = text.c_str();
+  for (auto _ : state) {
+    std::intptr_t result =
+        DeliverMessage(*form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data));
+    if (result != 1) state.SkipWithError("report rejected");
+  }
+  if (MonitorGrid->RowCount() != kRows + 1) state.SkipWithError("wrong row count");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * kRows,
+                                                benchmark::Counter::kIsRate);
+  delete form;
+}
+
+BENCHMARK(BM_PlainSplit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyDataIntoMonitor)->Unit(benchmark::kMillisecond);
+
+// Keeps each run's CPU time so main can print the ratio; CPU time, because
+// the machine may be shared while the benchmark runs.
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+        Times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+  }
+  std::map<std::string, double> Times;
+};
+
+}  // namespace
+}  // namespace glint
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  glint::TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  double split = reporter.Times["BM_PlainSplit"], parse = reporter.Times["BM_CopyDataIntoMonitor"];
+  if (split > 0 && parse > 0)
+    std::printf(
+        "Report of %d rows (%zu bytes) into the monitor: %.0f rows/s, %.2f times the "
+        "plain split into lines (aim: at most 4)\n",
+        glint::kRows, glint::ReportText().size(), glint::kRows / (parse / 1e3), parse / split);
+  benchmark::Shutdown();
+  return 0;
+}

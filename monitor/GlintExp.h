@@ -1,0 +1,148 @@
+// monitor/GlintExp.h: the Glint Monitor add-in: its entry, its add-in
+// object and the monitor window that shows memory-leak reports.
+//
+// The entry registers one TGlintMonitorExpert, which puts "Glint Monitor"
+// into the IDE's View menu; picking it shows the one TGlintMonitor. A
+// monitored program sends the report text with WM_COPYDATA; the window
+// parses it into the header edits, the grid, RowDetails and UnitMap.
+// Ownership: the form belongs to Application() and owns its controls and
+// lists; host objects are released as soon as they are no longer needed.
+// Failures are exceptions with a readable message: the window procedure
+// shows them in an error box, the entry and the menu click hand them to the
+// host's error report. A rejected report leaves the window as it was.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "controls/GlintGrd.h"
+#include "controls/Splitter.h"
+#include "ide/ExptIntf.h"
+#include "ide/ToolIntf.h"
+#include "rtl/StringList.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
+#include "ui/Menus.h"
+#include "ui/StdCtrls.h"
+
+namespace glint {
+
+// Where the settings live, below HKEY_CURRENT_USER.
+constexpr const char* kSettingsKey = "Software\\Brackenware";
+constexpr const char* kSettingsSection = "Glint Monitor Expert";
+constexpr const char* kExpertVersion = "v. 2.08";
+
+// Detail lines of the data rows: entry k belongs to grid row k+1; nil when
+// the row has none.
+using TRowDetails = std::vector<std::unique_ptr<TStringList>>;
+
+class TGlintMonitor : public TForm {
+ public:
+  explicit TGlintMonitor(TComponent* owner);
+  ~TGlintMonitor() override;
+
+  std::string ClassName() const override { return "TGlintMonitor"; }
+  bool HandleMessage(TMessage& message) override;
+
+  // Replaces the report with `lines` and parses it. A text without the six
+  // header lines raises EStringListError and changes nothing.
+  void ReplaceReport(TStringList lines);
+  // Rebuilds the header edits, the grid, RowDetails and UnitMap from
+  // ReportLines; raises EStringListError, changing nothing, when
+  // ReportLines lacks a header line.
+  void ParseReport();
+
+  // Design-time controls.
+  TPanel* Panel1;
+  TLabel *Label1, *Label2, *Label3, *Label4;
+  TEdit *Edit1, *Edit2, *Edit3, *Edit4;
+  TMainMenu* MainMenu1;
+  TMenuItem *File1, *Open1, *SaveAs1, *SaveSettings1, *N1, *Exit1;
+  TMenuItem *Options1, *StayOnTop1, *Font1;
+  TMenuItem *Help1, *Contents1, *About1, *VersionItem;
+
+  // The report: its lines as received (the only copy), the unit map (sorted,
+  // "Name=File") and the detail lines of each data row.
+  std::unique_ptr<TStringList> ReportLines;
+  std::unique_ptr<TStringList> UnitMap;
+  std::unique_ptr<TRowDetails> RowDetails;
+
+ protected:
+  TCloseAction CloseAction() override { return TCloseAction::Free; }
+
+ private:
+  void CreateDesignControls();
+  void FormCreate();
+  void ReadSettings();
+  void FormDestroy();
+  void WMCopyData(TMessage& message);
+
+  void AddRow(std::string_view line);
+  // Reads the detail block starting at `index`; returns the index of the
+  // line that ended it (an empty line, or the end of the text).
+  std::size_t ReadDetailBlock(const std::vector<std::string>& lines, std::size_t index, int row);
+  void ReadUnitMap(const std::vector<std::string>& lines, std::size_t index);
+
+  // Grid and window handlers.
+  void GridClick(TObject* sender);
+  void GridDrawCell(TObject* sender, int col, int row, TRect rect, TGridDrawState state);
+  void GridMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void GridColWidthsChanged(TObject* sender);
+  void Open1Click(TObject* sender);
+  void SaveAs1Click(TObject* sender);
+  void SaveSettings1Click(TObject* sender);
+  void Exit1Click(TObject* sender);
+  void StayOnTop1Click(TObject* sender);
+  void Font1Click(TObject* sender);
+  void Contents1Click(TObject* sender);
+  void About1Click(TObject* sender);
+};
+
+// Raises EStringListError "List index out of bounds (n)" for the first
+// header line (0, 2, 4, 5, in the order they are read) that `lines` lacks.
+void CheckReportHeader(const TStringList& lines);
+
+class TGlintMonitorExpert final : public TInterfaced<TIExpert, TGlintMonitorExpert> {
+ public:
+  // Inserts the menu item after "ViewPrjSourceItem" through the stored
+  // services; a missing host object skips that silently.
+  TGlintMonitorExpert();
+  // Releases the inserted menu item.
+  ~TGlintMonitorExpert();
+
+  const char* GLINT_STDCALL GetName() override { return "Glint Monitor"; }
+  const char* GLINT_STDCALL GetAuthor() override { return ""; }
+  const char* GLINT_STDCALL GetComment() override { return ""; }
+  const char* GLINT_STDCALL GetPage() override { return ""; }
+  std::uintptr_t GLINT_STDCALL GetGlyph() override { return 0; }
+  int GLINT_STDCALL GetStyle() override { return esAddIn; }
+  unsigned GLINT_STDCALL GetState() override { return 0; }
+  const char* GLINT_STDCALL GetIDString() override { return "Borland.GlintMonitor"; }
+  const char* GLINT_STDCALL GetMenuText() override { return ""; }
+  void GLINT_STDCALL Execute() override {}
+
+  // Creates the monitor window on first use and shows it.
+  void ShowMonitor(TIMenuItemIntf* sender);
+
+  TIMenuItemIntf* MenuItem() const { return FMenuItem; }
+
+ private:
+  TIMenuItemIntf* FMenuItem = nullptr;
+};
+
+// Unit-level state.
+extern TIToolServices* ToolServices;
+extern TGlintMonitorExpert* GlintMonitorExpert;
+extern TGlintMonitor* GlintMonitor;
+extern TMyGrid* MonitorGrid;
+extern TMySplitter* MonitorSplitter;
+
+// The add-in library's entry (exported as INITEXPERT0017): stores the
+// services, adopts the IDE's main window as the application handle and
+// registers the add-in object. Errors go to the host as text; always true.
+bool GLINT_STDCALL InitExpert(TIToolServices* toolServices, TExpertRegisterProc registerProc,
+                              TExpertTerminateProc* terminate);
+
+}  // namespace glint

@@ -1,0 +1,267 @@
+// The monitor window: its design-time controls, FormCreate/FormDestroy,
+// message intake and the grid's drawing.
+#include <cstdlib>
+#include <cstring>
+
+#include "monitor/GlintExp.h"
+#include "monitor/Settings.h"
+#include "ui/Graphics.h"
+
+namespace glint {
+
+TGlintMonitor* GlintMonitor = nullptr;
+TMyGrid* MonitorGrid = nullptr;
+TMySplitter* MonitorSplitter = nullptr;
+
+namespace {
+
+TMenuItem* NewItem(TComponent* owner, TMenuItem& parent, const char* name, const char* caption,
+                   TNotifyEvent onClick = {}) {
+  auto* item = new TMenuItem(owner);
+  item->SetName(name);
+  item->SetCaption(caption);
+  item->OnClick = std::move(onClick);
+  parent.Add(item);
+  return item;
+}
+
+template <class T>
+T* NewControl(TControl* parent, const char* name, int left, int top, int width, int height) {
+  auto* control = new T(parent->Owner() ? parent->Owner() : parent);
+  control->SetName(name);
+  control->SetBounds(left, top, width, height);
+  control->SetParent(parent);
+  return control;
+}
+
+}  // namespace
+
+TGlintMonitor::TGlintMonitor(TComponent* owner) : TForm(owner) {
+  CreateDesignControls();
+  try {
+    FormCreate();
+  } catch (...) {
+    // The controls go with the half-made form; the globals must not outlive them.
+    if (MonitorGrid && MonitorGrid->Owner() == this) MonitorGrid = nullptr;
+    if (MonitorSplitter && MonitorSplitter->Owner() == this) MonitorSplitter = nullptr;
+    throw;
+  }
+}
+
+TGlintMonitor::~TGlintMonitor() { FormDestroy(); }
+
+// The layout the form was designed with; FormCreate adds the rest.
+void TGlintMonitor::CreateDesignControls() {
+  SetName("GlintMonitor");
+  SetCaption("Glint Monitor");
+  SetBounds(192, 107, 640, 420);
+  SetClientInset({4, 42, 4, 4});
+
+  Panel1 = new TPanel(this);
+  Panel1->SetName("Panel1");
+  Panel1->SetBounds(0, 0, 257, 360);
+  Panel1->SetAlign(TAlign::Left);
+  Panel1->SetEnabled(false);
+  Panel1->SetParent(this);
+  Label1 = NewControl<TLabel>(Panel1, "Label1", 8, 12, 60, 13);
+  Label2 = NewControl<TLabel>(Panel1, "Label2", 8, 40, 60, 13);
+  Label3 = NewControl<TLabel>(Panel1, "Label3", 8, 68, 60, 13);
+  Label4 = NewControl<TLabel>(Panel1, "Label4", 8, 96, 60, 13);
+  Label1->SetCaption("Report on");
+  Label2->SetCaption("created at");
+  Label3->SetCaption("peak # ptrs");
+  Label4->SetCaption("peak bytes");
+  Edit1 = NewControl<TEdit>(Panel1, "Edit1", 72, 8, 160, 21);
+  Edit2 = NewControl<TEdit>(Panel1, "Edit2", 72, 36, 160, 21);
+  Edit3 = NewControl<TEdit>(Panel1, "Edit3", 72, 64, 160, 21);
+  Edit4 = NewControl<TEdit>(Panel1, "Edit4", 72, 92, 160, 21);
+  for (TEdit* edit : {Edit1, Edit2, Edit3, Edit4}) edit->SetReadOnly(true);
+
+  MainMenu1 = new TMainMenu(this);
+  MainMenu1->SetName("MainMenu1");
+  TMenuItem& bar = MainMenu1->Items();
+  auto handler = [this](void (TGlintMonitor::*method)(TObject*)) {
+    return [this, method](TObject* sender) { (this->*method)(sender); };
+  };
+  File1 = NewItem(this, bar, "File1", "&File");
+  Open1 = NewItem(this, *File1, "Open1", "&Open...", handler(&TGlintMonitor::Open1Click));
+  SaveAs1 = NewItem(this, *File1, "SaveAs1", "Save &As...", handler(&TGlintMonitor::SaveAs1Click));
+  SaveSettings1 = NewItem(this, *File1, "SaveSettings1", "Save &Settings",
+                          handler(&TGlintMonitor::SaveSettings1Click));
+  N1 = NewItem(this, *File1, "N1", "-");
+  Exit1 = NewItem(this, *File1, "Exit1", "E&xit", handler(&TGlintMonitor::Exit1Click));
+  Options1 = NewItem(this, bar, "Options1", "&Options");
+  StayOnTop1 = NewItem(this, *Options1, "StayOnTop1", "Stay on &top",
+                       handler(&TGlintMonitor::StayOnTop1Click));
+  Font1 = NewItem(this, *Options1, "Font1", "&Font...", handler(&TGlintMonitor::Font1Click));
+  Help1 = NewItem(this, bar, "Help1", "&Help");
+  Contents1 =
+      NewItem(this, *Help1, "Contents1", "&Contents", handler(&TGlintMonitor::Contents1Click));
+  About1 = NewItem(this, *Help1, "About1", "&About...", handler(&TGlintMonitor::About1Click));
+  VersionItem = NewItem(this, *Help1, "VersionItem", "Expert Version");
+  SetMenu(MainMenu1);
+}
+
+void TGlintMonitor::FormCreate() {
+  MonitorSplitter = new TMySplitter(this);
+  MonitorSplitter->SetName("MonitorSplitter");
+  MonitorSplitter->SetParent(this);
+  MonitorSplitter->SetLeft(257);
+  MonitorSplitter->SetAlign(TAlign::Left);
+  MonitorSplitter->SetWidth(4);
+  MonitorSplitter->SetCursor(TCursor::HSplit);
+
+  MonitorGrid = new TMyGrid(this);
+  TMyGrid& grid = *MonitorGrid;
+  grid.SetName("MonitorGrid");
+  grid.SetParent(this);
+  grid.SetAlign(TAlign::Client);
+  grid.SetColCount(4);
+  grid.SetDefaultDrawing(false);
+  grid.SetFixedCols(0);
+  grid.SetFixedRows(1);
+  grid.SetHint("");
+  grid.SetOptions({TGridOption::FixedVertLine, TGridOption::FixedHorzLine, TGridOption::ColSizing,
+                   TGridOption::RowSelect});
+  grid.SetParentShowHint(false);
+  grid.SetRowCount(2);
+  grid.SetScrollBars(TScrollStyle::Vertical);
+  grid.SetShowHint(true);
+  grid.SetTabOrder(1);
+  grid.OnClick = [this](TObject* sender) { GridClick(sender); };
+  grid.OnDrawCell = [this](TObject* sender, int col, int row, TRect rect, TGridDrawState state) {
+    GridDrawCell(sender, col, row, rect, state);
+  };
+  grid.OnMouseDown = [this](TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+    GridMouseDown(sender, button, shift, x, y);
+  };
+  grid.OnColWidthsChanged = [this](TObject* sender) { GridColWidthsChanged(sender); };
+  grid.SetCells(0, 0, "Unit Name");
+  grid.SetCells(1, 0, "Line");
+  grid.SetCells(2, 0, "Bytes");
+  grid.SetCells(3, 0, "Contents");
+
+  for (TEdit* edit : {Edit1, Edit2, Edit3, Edit4}) edit->Perform(kEmSetReadOnly, 0, 0);
+
+  ReadSettings();
+
+  VersionItem->SetCaption(VersionItem->Caption() + " " + kExpertVersion);
+
+  UnitMap = std::make_unique<TStringList>();
+  UnitMap->SetSorted(true);
+  ReportLines = std::make_unique<TStringList>();
+  RowDetails = std::make_unique<TRowDetails>();
+}
+
+// Every value falls back to what the form has now, so a fresh user (or a
+// damaged value) gets the designed window.
+void TGlintMonitor::ReadSettings() {
+  TRegIniFile reg(kSettingsKey);
+  const std::string section = kSettingsSection;
+  SetTop(reg.ReadInteger(section, "Top", Top()));
+  SetLeft(reg.ReadInteger(section, "Left", Left()));
+  SetWidth(reg.ReadInteger(section, "Width", Width()));
+  SetHeight(reg.ReadInteger(section, "Height", Height()));
+  if (Top() > TScreen::Height()) SetTop(0);
+  if (Left() > TScreen::Width()) SetLeft(0);
+  for (int col = 0; col < 4; ++col)
+    MonitorGrid->SetColWidths(col, reg.ReadInteger(section, "Col" + std::to_string(col + 1),
+                                                   MonitorGrid->ColWidths(col)));
+
+  TFont& font = Font();
+  font.SetColor(
+      static_cast<TColor>(reg.ReadInteger(section, "Font.Color", static_cast<int>(font.Color()))));
+  font.SetHeight(reg.ReadInteger(section, "Font.Height", font.Height()));
+  font.SetName(reg.ReadString(section, "Font.Name", font.Name()));
+  int pitch = reg.ReadInteger(section, "Font.Pitch", static_cast<int>(font.Pitch()));
+  if (pitch >= 0 && pitch <= 2) font.SetPitch(static_cast<TFontPitch>(pitch));
+  font.SetSize(reg.ReadInteger(section, "Font.Size", font.Size()));
+  int style = reg.ReadInteger(section, "Font.Style", static_cast<int>(font.Style().Bits()));
+  TFontStyles styles;
+  for (TFontStyle s :
+       {TFontStyle::Bold, TFontStyle::Italic, TFontStyle::Underline, TFontStyle::StrikeOut})
+    if (style & (1 << static_cast<int>(s))) styles.Include(s);
+  font.SetStyle(styles);
+  MonitorGrid->SetDefaultRowHeight(std::abs(font.Height()) + 8);
+
+  bool stayOnTop = reg.ReadBool(section, "StayOnTop", false);
+  SetFormStyle(stayOnTop ? TFormStyle::StayOnTop : TFormStyle::Normal);
+  StayOnTop1->SetChecked(stayOnTop);
+}
+
+void TGlintMonitor::FormDestroy() {
+  RowDetails.reset();
+  ReportLines.reset();
+  UnitMap.reset();
+  if (GlintMonitor == this) GlintMonitor = nullptr;
+  // The grid and splitter are freed with the form right after this.
+  if (MonitorGrid && MonitorGrid->Owner() == this) MonitorGrid = nullptr;
+  if (MonitorSplitter && MonitorSplitter->Owner() == this) MonitorSplitter = nullptr;
+}
+
+bool TGlintMonitor::HandleMessage(TMessage& message) {
+  if (message.Msg == kWmCopyData) {
+    WMCopyData(message);
+    return true;
+  }
+  return false;
+}
+
+// The sender's buffer is trusted for cbData bytes only: a text without its
+// terminating zero must not be read past its end.
+void TGlintMonitor::WMCopyData(TMessage& message) {
+  const auto* data = reinterpret_cast<const TCopyDataStruct*>(message.LParam);
+  std::string_view text;
+  if (data && data->lpData && data->cbData > 0) {
+    const char* chars = static_cast<const char*>(data->lpData);
+    text = std::string_view(chars, strnlen(chars, data->cbData));
+  }
+  TStringList lines;
+  lines.SetText(text);
+  ReplaceReport(std::move(lines));
+  message.Result = 1;
+}
+
+void TGlintMonitor::GridDrawCell(TObject* sender, int col, int row, TRect rect,
+                                 TGridDrawState state) {
+  TCanvas& canvas = *MonitorGrid->Canvas();
+  std::string text = MonitorGrid->Cells(col, row);
+  TTextFormat format{TTextFormatFlag::SingleLine, TTextFormatFlag::VCenter,
+                     TTextFormatFlag::NoPrefix};
+  canvas.Font = MonitorGrid->Font();
+  if (row == 0) {
+    canvas.Brush.Color = MonitorGrid->FixedColor();
+    format.Include(TTextFormatFlag::Center);
+  } else {
+    canvas.Brush.Color = MonitorGrid->Color();
+    format.Include(TTextFormatFlag::Left);
+    std::string_view prefix = std::string_view(text).substr(0, 3);
+    if (prefix == "s: ")
+      canvas.Font.SetColor(clBlue);
+    else if (prefix == "o: ")
+      canvas.Font.SetColor(clRed);
+    std::size_t entry = static_cast<std::size_t>(row - 1);
+    if (col == 0 && entry < RowDetails->size() && (*RowDetails)[entry]) text += " ...";
+    if (row == MonitorGrid->Row()) {
+      canvas.Brush.Color = clHighlight;
+      canvas.Font.SetColor(clHighlightText);
+    }
+  }
+  canvas.FillRect(rect);
+  canvas.DrawText(text, {rect.Left + 2, rect.Top + 2, rect.Right - 2, rect.Bottom - 2}, format);
+}
+
+void TGlintMonitor::GridClick(TObject* sender) {}
+void TGlintMonitor::GridMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x,
+                                  int y) {}
+void TGlintMonitor::GridColWidthsChanged(TObject* sender) {}
+void TGlintMonitor::Open1Click(TObject* sender) {}
+void TGlintMonitor::SaveAs1Click(TObject* sender) {}
+void TGlintMonitor::SaveSettings1Click(TObject* sender) {}
+void TGlintMonitor::Exit1Click(TObject* sender) { Close(); }
+void TGlintMonitor::StayOnTop1Click(TObject* sender) {}
+void TGlintMonitor::Font1Click(TObject* sender) {}
+void TGlintMonitor::Contents1Click(TObject* sender) {}
+void TGlintMonitor::About1Click(TObject* sender) {}
+
+}  // namespace glint

@@ -1,0 +1,160 @@
+#include "tools/glint/GlintShow.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace glint {
+
+TReportView::TReportView() : FForm(new TGlintMonitor(&Application())) {}
+
+TReportView::~TReportView() { delete FForm; }
+
+void TReportView::LoadFile(const std::string& fileName) {
+  TStringList lines;
+  lines.LoadFromFile(fileName);
+  FForm->ReplaceReport(std::move(lines));
+}
+
+void TReportView::LoadText(std::string_view text) {
+  TCopyDataStruct data;
+  data.cbData = static_cast<std::uint32_t>(text.size());
+  data.lpData = text.data();
+  // Straight to the handler, not through DeliverMessage: the caller wants
+  // the error, not an error box.
+  FForm->Perform(kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data));
+}
+
+namespace {
+
+const TStringList* DetailsOf(TGlintMonitor& form, int row) {
+  std::size_t entry = static_cast<std::size_t>(row - 1);
+  return entry < form.RowDetails->size() ? (*form.RowDetails)[entry].get() : nullptr;
+}
+
+void Pad(std::ostream& out, std::size_t width, std::size_t used) {
+  for (; used < width; ++used) out << ' ';
+}
+
+}  // namespace
+
+void WriteTable(TGlintMonitor& form, std::ostream& out) {
+  const std::pair<TLabel*, TEdit*> header[] = {{form.Label1, form.Edit1},
+                                               {form.Label2, form.Edit2},
+                                               {form.Label3, form.Edit3},
+                                               {form.Label4, form.Edit4}};
+  std::size_t labelWidth = 0;
+  for (auto& [label, edit] : header) labelWidth = std::max(labelWidth, label->Caption().size());
+  for (auto& [label, edit] : header) {
+    out << label->Caption();
+    Pad(out, labelWidth + 2, label->Caption().size());
+    out << edit->Text() << '\n';
+  }
+  out << '\n';
+
+  TMyGrid& grid = *MonitorGrid;
+  auto cellText = [&](int col, int row) {
+    std::string text = grid.Cells(col, row);
+    if (col == 0 && row > 0 && DetailsOf(form, row)) text += " ...";
+    return text;
+  };
+  std::size_t widths[3] = {0, 0, 0};
+  for (int row = 0; row < grid.RowCount(); ++row)
+    for (int col = 0; col < 3; ++col)
+      widths[col] = std::max(widths[col], cellText(col, row).size());
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    // Built whole so an empty "Contents" leaves no trailing blanks.
+    std::string line;
+    for (int col = 0; col < 3; ++col) {
+      std::string text = cellText(col, row);
+      line += text;
+      line.append(widths[col] + 2 - text.size(), ' ');
+    }
+    line += grid.Cells(3, row);
+    out << TrimRight(line) << '\n';
+    if (row == 0) {
+      for (int col = 0; col < 3; ++col) out << std::string(widths[col], '-') << "  ";
+      out << std::string(std::max<std::size_t>(grid.Cells(3, 0).size(), 8), '-') << '\n';
+    } else if (const TStringList* details = DetailsOf(form, row)) {
+      for (const std::string& detail : details->Items()) out << "    " << detail << '\n';
+    }
+  }
+
+  out << "\nUnit map:\n";
+  if (form.UnitMap->Count() == 0) out << "  (empty)\n";
+  for (const std::string& entry : form.UnitMap->Items()) out << "  " << entry << '\n';
+}
+
+std::string JsonString(std::string_view text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '"';
+  for (char ch : text) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        // Report text is single-byte (a Windows code page): each byte above
+        // 0x7F is written as the code point of the same number.
+        if (c < 0x20 || c >= 0x7F) {
+          out += "\\u00";
+          out += kHex[c >> 4];
+          out += kHex[c & 15];
+        } else {
+          out += ch;
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+void WriteJson(TGlintMonitor& form, std::ostream& out) {
+  out << "{\"reportOn\": " << JsonString(form.Edit1->Text())
+      << ", \"createdAt\": " << JsonString(form.Edit2->Text())
+      << ", \"peakPointers\": " << JsonString(form.Edit3->Text())
+      << ", \"peakBytes\": " << JsonString(form.Edit4->Text()) << ", \"rows\": [";
+  TMyGrid& grid = *MonitorGrid;
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    if (row > 1) out << ", ";
+    out << "{\"unit\": " << JsonString(grid.Cells(0, row))
+        << ", \"line\": " << JsonString(grid.Cells(1, row))
+        << ", \"bytes\": " << JsonString(grid.Cells(2, row))
+        << ", \"contents\": " << JsonString(grid.Cells(3, row)) << ", \"details\": ";
+    if (const TStringList* details = DetailsOf(form, row)) {
+      out << '[';
+      for (int i = 0; i < details->Count(); ++i)
+        out << (i ? ", " : "") << JsonString(details->Strings(i));
+      out << ']';
+    } else {
+      out << "null";
+    }
+    out << '}';
+  }
+  out << "], \"unitMap\": [";
+  for (int i = 0; i < form.UnitMap->Count(); ++i)
+    out << (i ? ", " : "") << JsonString(form.UnitMap->Strings(i));
+  out << "]}\n";
+}
+
+}  // namespace glint

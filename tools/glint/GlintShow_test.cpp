@@ -1,0 +1,85 @@
+#include "tools/glint/GlintShow.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace glint {
+namespace {
+
+std::string ReadFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Dir(const char* variable) {
+  const char* dir = std::getenv(variable);
+  return dir ? dir : "";
+}
+
+std::string JsonOf(const std::string& fileName) {
+  TReportView view;
+  view.LoadFile(fileName);
+  std::ostringstream out;
+  WriteJson(view.Form(), out);
+  return out.str();
+}
+
+// The expected objects in testdata/ were written from the report format, not
+// taken from this tool's output.
+TEST(GlintShow, JsonOfTheSharedSamplesMatchesTheExpected) {
+  std::string shared = Dir("GLINT_SHARED_DIR"), source = Dir("GLINT_SOURCE_DIR");
+  if (shared.empty() || !std::ifstream(shared + "/samples/inventory.gln"))
+    GTEST_SKIP() << "shared samples not available";
+  for (const char* name : {"inventory", "empty-unixeol", "odd-shapes"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(JsonOf(shared + "/samples/" + name + ".gln"),
+              ReadFile(source + "/tools/glint/testdata/" + name + ".json"));
+  }
+}
+
+TEST(GlintShow, JsonOfTheProjectSamplesMatchesTheExpected) {
+  std::string source = Dir("GLINT_SOURCE_DIR");
+  if (source.empty()) GTEST_SKIP() << "source directory not known";
+  EXPECT_EQ(JsonOf(source + "/samples/leaky-lf.gln"),
+            ReadFile(source + "/tools/glint/testdata/leaky-lf.json"));
+}
+
+TEST(GlintShow, ShortTextRaisesTheParseError) {
+  TReportView view;
+  try {
+    view.LoadText("1\r\n2\r\n3\r\n4\r\n5\r\n");
+    FAIL() << "accepted";
+  } catch (const EStringListError& e) {
+    EXPECT_EQ(e.Message(), "List index out of bounds (5)");
+  }
+  EXPECT_THROW(view.LoadFile("/nonexistent/report.gln"), EInOutError);
+}
+
+TEST(GlintShow, JsonStringEscapesControlsQuotesAndHighBytes) {
+  EXPECT_EQ(JsonString("a\"b\\c/"), "\"a\\\"b\\\\c/\"");
+  EXPECT_EQ(JsonString(std::string("\t\r\n\x01\x1f\x7f", 6)), "\"\\t\\r\\n\\u0001\\u001F\\u007F\"");
+  EXPECT_EQ(JsonString("\x80\xe9\xff"), "\"\\u0080\\u00E9\\u00FF\"");
+}
+
+TEST(GlintShow, TableMarksDetailRowsAndIndentsTheirLines) {
+  TReportView view;
+  view.LoadText(
+      "Report on     : prog\n\n\n\n\n\n\n\n\nMain 12 64 o: TList\n Main 12\n\n"
+      "LongUnitName 7 8 x\nUnit Map:\nMain M.pas\n");
+  std::ostringstream out;
+  WriteTable(view.Form(), out);
+  std::string text = out.str();
+  EXPECT_NE(text.find("Report on    prog\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Unit Name     Line  Bytes  Contents\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Main ...      12    64     o: TList\n    Main 12\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nUnit map:\n  Main=M.pas\n"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace glint
