@@ -1,0 +1,237 @@
+#include "tests/wine/WineDriver_win.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "ui/win32/GridQuery.h"
+
+namespace glint::wine {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string WinPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return path;
+  std::string result = "Z:" + path;
+  std::replace(result.begin(), result.end(), '/', '\\');
+  return result;
+}
+
+std::string SamplePath(const std::string& name) {
+  const std::string shared = Env("GLINT_SHARED_DIR");
+  if (shared.empty()) return "";
+  const std::string path = shared + "/samples/" + name;
+  return std::ifstream(WinPath(path)) ? path : "";
+}
+
+std::vector<std::string> SampleNames() {
+  std::vector<std::string> names;
+  const std::string shared = Env("GLINT_SHARED_DIR");
+  if (shared.empty()) return names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(WinPath(shared + "/samples/*.gln").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void RegisterExpert(int ide) {
+  const std::string dll = Env(("GLINT_EXPERT_DLL_" + std::to_string(ide)).c_str());
+  if (dll.empty()) throw std::runtime_error("GLINT_EXPERT_DLL_" + std::to_string(ide) + " unset");
+  const std::string keyName = "Software\\Borland\\Delphi\\" + std::to_string(ide) + ".0\\Experts";
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    throw std::runtime_error("cannot create " + keyName);
+  const std::string value = WinPath(dll);
+  RegSetValueExA(key, "GlintMonExpert", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(key);
+}
+
+TProcess::TProcess(const std::string& commandLine, bool captureOutput) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  HANDLE output = nullptr;
+  if (captureOutput) {
+    char dir[MAX_PATH], file[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "gln", 0, file);
+    FOutputFile = file;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    output = CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  }
+  std::string line = commandLine;
+  const BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, captureOutput, 0, nullptr,
+                                 nullptr, &startup, &FInfo);
+  if (output) CloseHandle(output);
+  if (!ok) throw std::runtime_error("cannot start: " + commandLine);
+}
+
+TProcess::~TProcess() {
+  if (!FInfo.hProcess) return;
+  if (Running()) {
+    TerminateProcess(FInfo.hProcess, 99);
+    WaitForSingleObject(FInfo.hProcess, 5000);
+  }
+  CloseHandle(FInfo.hThread);
+  CloseHandle(FInfo.hProcess);
+  if (!FOutputFile.empty()) DeleteFileA(FOutputFile.c_str());
+}
+
+int TProcess::Wait(DWORD milliseconds) {
+  if (WaitForSingleObject(FInfo.hProcess, milliseconds) != WAIT_OBJECT_0) return -1;
+  DWORD status = 0;
+  GetExitCodeProcess(FInfo.hProcess, &status);
+  return static_cast<int>(status);
+}
+
+bool TProcess::Running() const { return WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT; }
+
+std::string TProcess::Output() const {
+  std::ifstream in(FOutputFile, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+namespace {
+
+std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+HWND FindProcessWindow(const char* className, DWORD processId) {
+  for (HWND window : TopLevelWindows(className)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId) return window;
+  }
+  return nullptr;
+}
+
+struct TClassSearch {
+  const char* Class;
+  std::vector<HWND> Found;
+};
+
+BOOL CALLBACK CollectClass(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<TClassSearch*>(data);
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) == search->Class) search->Found.push_back(window);
+  return TRUE;
+}
+
+struct TNameSearch {
+  std::string Name;
+  HWND Found = nullptr;
+};
+
+BOOL CALLBACK MatchName(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<TNameSearch*>(data);
+  const auto atom =
+      static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropA(window, kControlNameProp)));
+  char text[256] = "";
+  if (atom && GlobalGetAtomNameA(atom, text, sizeof text) && search->Name == text) {
+    search->Found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+THostSession::THostSession(int ide, bool openMonitor)
+    : FProcess(Quote(WinPath(Env("GLINT_HOST_EXE"))) + " --ide " + std::to_string(ide) +
+               (openMonitor ? " --open-monitor" : "") + " --quit-after 300") {
+  const DWORD id = FProcess.Id();
+  if (!WaitFor([&] { return (FMainWindow = FindProcessWindow("TGlintHost", id)) != nullptr; },
+               30000))
+    throw std::runtime_error("the IDE stand-in's main window did not appear");
+  // The stand-in loads its add-ins before it reads its first message.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(FMainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
+}
+
+THostSession::~THostSession() {
+  if (FMainWindow && IsWindow(FMainWindow)) PostMessageA(FMainWindow, WM_CLOSE, 0, 0);
+  FProcess.Wait(20000);
+}
+
+bool THostSession::PickItem(const std::string& name) {
+  static const UINT itemId = RegisterWindowMessageA("Glint.Host.ItemId");
+  const ATOM atom = GlobalAddAtomA(name.c_str());
+  const LRESULT id = SendMessageA(FMainWindow, itemId, atom, 0);
+  GlobalDeleteAtom(atom);
+  if (id == 0) return false;
+  // What a pick from the menu bar sends; handled when SendMessage returns.
+  SendMessageA(FMainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  return true;
+}
+
+std::vector<HWND> TopLevelWindows(const char* className) {
+  TClassSearch search{className, {}};
+  EnumWindows(CollectClass, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+HWND FindControl(HWND parent, const std::string& name) {
+  TNameSearch search{name, nullptr};
+  EnumChildWindows(parent, MatchName, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+std::string WindowText(HWND window) {
+  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied =
+      SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+TMonitorView ReadMonitor(HWND monitor) {
+  TMonitorView view;
+  for (int i = 0; i < 4; ++i) {
+    HWND edit = FindControl(monitor, "Edit" + std::to_string(i + 1));
+    if (!edit) throw std::runtime_error("the monitor has no Edit" + std::to_string(i + 1));
+    view.Edits[i] = WindowText(edit);
+  }
+  HWND grid = FindControl(monitor, "MonitorGrid");
+  if (!grid) throw std::runtime_error("the monitor has no MonitorGrid window");
+  static const UINT info = RegisterWindowMessageA(kGridInfoMessage);
+  static const UINT cellText = RegisterWindowMessageA(kGridCellTextMessage);
+  view.RowCount =
+      static_cast<int>(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::RowCount), 0));
+  view.ColCount =
+      static_cast<int>(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::ColCount), 0));
+  for (int row = 0; row < view.RowCount; ++row) {
+    std::vector<std::string> cells;
+    for (int col = 0; col < view.ColCount; ++col) {
+      if (SendMessageA(grid, cellText, static_cast<WPARAM>(col), row) == 0)
+        throw std::runtime_error("the grid refused a cell inside it");
+      cells.push_back(WindowText(grid));
+    }
+    view.Cells.push_back(std::move(cells));
+  }
+  return view;
+}
+
+int SendWithGlint(const std::string& hostPath, DWORD timeoutMs) {
+  TProcess send(Quote(WinPath(Env("GLINT_EXE"))) + " send " + Quote(WinPath(hostPath)));
+  return send.Wait(timeoutMs);
+}
+
+}  // namespace glint::wine

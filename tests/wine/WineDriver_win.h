@@ -1,0 +1,99 @@
+// tests/wine/WineDriver_win.h: what the Wine tests and the delivery benchmark
+// do from outside the IDE stand-in's process: register the add-in, start the
+// stand-in and glint, find their windows and read the monitor back through
+// window messages only (WM_GETTEXT, the grid's query messages).
+//
+// Paths of the programs come from the environment the ctest entry sets
+// (GLINT_HOST_EXE, GLINT_EXE, GLINT_EXPERT_DLL_<n>, GLINT_SHARED_DIR), as
+// host paths; they are turned into Wine's Z: paths here. Failures throw
+// std::runtime_error with what was being waited for.
+#pragma once
+
+#include <windows.h>
+// The models' TCanvas::DrawText, not the A/W macro.
+#undef DrawText
+
+#include <string>
+#include <vector>
+
+namespace glint::wine {
+
+// The value of an environment variable, or "" when unset.
+std::string Env(const char* name);
+// A host path ("/work/x") as Wine sees it ("Z:\work\x"); others unchanged.
+std::string WinPath(const std::string& path);
+// Host path of a sample report from the shared folder; "" without it.
+std::string SamplePath(const std::string& name);
+std::vector<std::string> SampleNames();
+
+// Registers GlintMonExpert<ide>.dll under the IDE version's "Experts" key.
+void RegisterExpert(int ide);
+
+// A child process; the destructor ends it if it is still running.
+class TProcess {
+ public:
+  // Starts `commandLine`; with `captureOutput` its standard output goes to a
+  // temporary file that Output() reads.
+  explicit TProcess(const std::string& commandLine, bool captureOutput = false);
+  ~TProcess();
+  TProcess(const TProcess&) = delete;
+  TProcess& operator=(const TProcess&) = delete;
+
+  // Waits for the exit; its status, or -1 when it did not end in time.
+  int Wait(DWORD milliseconds);
+  bool Running() const;
+  std::string Output() const;
+  DWORD Id() const { return FInfo.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION FInfo{};
+  std::string FOutputFile;
+};
+
+// The IDE stand-in, running with the add-in of one IDE version registered.
+class THostSession {
+ public:
+  explicit THostSession(int ide = 4, bool openMonitor = false);
+  // Closes the stand-in's main window and waits for it to end.
+  ~THostSession();
+
+  HWND MainWindow() const { return FMainWindow; }
+  // Picks the menu item of this name through the stand-in's pick message
+  // and waits until the pick has been handled; false when there is no such
+  // item.
+  bool PickItem(const std::string& name);
+
+ private:
+  TProcess FProcess;
+  HWND FMainWindow = nullptr;
+};
+
+// Waits for a condition, polling; false on time-out.
+template <class F>
+bool WaitFor(F condition, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// Top-level windows of a class, in any process.
+std::vector<HWND> TopLevelWindows(const char* className);
+// The child window of `parent` made for the control of this component name.
+HWND FindControl(HWND parent, const std::string& name);
+std::string WindowText(HWND window);
+
+// What the monitor window shows, read through its messages.
+struct TMonitorView {
+  std::string Edits[4];
+  int RowCount = 0, ColCount = 0;
+  std::vector<std::vector<std::string>> Cells;  // [row][col]
+};
+TMonitorView ReadMonitor(HWND monitor);
+
+// Runs `glint send` on a file and returns its exit status.
+int SendWithGlint(const std::string& hostPath, DWORD timeoutMs = 60000);
+
+}  // namespace glint::wine

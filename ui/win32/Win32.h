@@ -1,0 +1,56 @@
+// ui/win32/Win32.h: the Win32 backend: the control models become real
+// windows.
+//
+// A TWin32 object installs itself as the widget set and dialog service for
+// its lifetime (the add-in library keeps one for as long as it is loaded).
+// Forms become top-level windows of the form's class name, owned by
+// Application().Handle(); panels, splitters and grids are window classes of
+// our own, labels and edits the system's STATIC and EDIT. Every window of
+// ours goes through one window procedure, which hands the message to the
+// control's peer; an exception a handler raises stops there and is shown in
+// the error box, and forms released during a message are deleted once the
+// outermost message has been handled. The window classes are unregistered
+// when the object goes, so the library can be unloaded and loaded again.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+#include "ui/Dialogs.h"
+
+namespace glint {
+
+class TWin32 : public TWidgetSet, public TDialogService {
+ public:
+  // `instance` is the module (HINSTANCE) the window classes are registered
+  // for; 0 picks the module this code is linked into.
+  explicit TWin32(void* instance = nullptr);
+  ~TWin32() override;
+  TWin32(const TWin32&) = delete;
+  TWin32& operator=(const TWin32&) = delete;
+
+  // TWidgetSet
+  std::unique_ptr<TControlPeer> CreatePeer(TControl& control) override;
+  std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) override;
+  TPoint ScreenSize() const override;
+
+  // TDialogService: real message boxes, owned by the window whose message is
+  // being handled (or the application window).
+  TModalResult MessageDlg(const std::string& message, TMsgDlgType type,
+                          TMsgDlgButtons buttons) override;
+  void ShowErrorBox(const std::string& message) override;
+
+  void* Instance() const { return FInstance; }
+  // Registers a window class of ours once; false when Windows refuses.
+  bool EnsureClass(const std::string& name, unsigned style, int background);
+
+ private:
+  void* FInstance;
+  TWidgetSet* FPreviousWidgetSet;
+  TDialogService* FPreviousDialogs;
+  std::vector<std::string> FClasses;
+};
+
+}  // namespace glint
