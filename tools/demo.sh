@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: shows a sample leak report the way the monitor window does.
-# Builds the Windows modules, registers GlintMonExpert4.dll for the IDE
-# stand-in in a Wine prefix of its own, starts the stand-in with the monitor
-# open and sends the report with `glint send`. With a display the windows stay
+# Builds the Windows modules, lays out the kit (Setup.exe beside
+# GlintMonExpert4.dll), runs Setup.exe in a Wine prefix of its own to register
+# the add-in, starts the IDE stand-in with the monitor open and sends the
+# report with `glint send`. With a display the windows stay
 # open until you close the stand-in; without one it runs on a private Xvfb,
 # saves a screenshot and says where.
 set -euo pipefail
@@ -15,11 +16,13 @@ report=${1:-samples/inventory.gln}
 report=$(cd "$(dirname "$report")" && pwd)/$(basename "$report")
 
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)" --target GlintHost glint GlintMonExpert4
+cmake --build --preset win32 -j "$(nproc)" --target GlintHost glint GlintMonExpert4 Setup
 build=$PWD/build/win32
 host=$build/ide/host/GlintHost.exe
 glint=$build/tools/glint/glint.exe
-dll=$build/monitor/win32/GlintMonExpert4.dll
+kit=$build/kit
+mkdir -p "$kit"
+cp "$build/monitor/win32/GlintMonExpert4.dll" "$build/setup/Setup.exe" "$kit/"
 winpath() { echo "Z:${1//\//\\}"; }
 
 export WINEPREFIX=$build/demo-prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -42,18 +45,30 @@ fi
 if [ ! -d "$WINEPREFIX" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX ..."
   wineboot -i >/dev/null 2>&1
-  if [ -n "$xvfb" ]; then
-    # Without a window manager Wine draws the window frames in a desktop of its own.
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
-      >/dev/null 2>&1
-  fi
   wineserver -w
 fi
-# Registration by hand, as the installer (Setup.exe) will do it.
-wine reg add 'HKCU\Software\Borland\Delphi\4.0\Experts' /v GlintMonExpert /t REG_SZ \
-  /d "$(winpath "$dll")" /f >/dev/null 2>&1
 
+# The installer registers the add-in and says so in its box; OK closes it.
+# It runs outside Wine's virtual desktop so xdotool can find its box.
+wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+wineserver -k 2>/dev/null || true
+wine "$kit/Setup.exe" >/dev/null 2>&1 &
+setuppid=$!
+box=$(timeout 60 xdotool search --sync --name '^Glint Monitor Registration$' 2>/dev/null | head -n1)
+[ -n "$box" ] || { echo "demo: Setup.exe showed no message box"; exit 1; }
+sleep 0.5
+xdotool key --window "$box" Return 2>/dev/null
+wait "$setuppid" || { echo "demo: Setup.exe failed"; exit 1; }
+echo "Setup.exe registered $(winpath "$kit/GlintMonExpert4.dll")"
+
+if [ -n "$xvfb" ]; then
+  # Without a window manager Wine draws the window frames in a desktop of its
+  # own; the desktop mode is chosen when the Wine server starts.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
+    >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+fi
 wine "$host" --ide 4 --open-monitor &
 hostpid=$!
 sent=1
