@@ -209,50 +209,13 @@ std::vector<TValueEntry> SortValueKeys(const TRange& range, const TKeyValues& ke
 }
 
 // Moves whole rows (or columns) so that position Start + k receives what was
-// at order[k], cells with their objects. The lines that move are copied out
-// first, so every line is read before any is written; each copy is then
-// moved into its place, and lines that stay are not touched.
+// at order[k], cells with their objects, in one pass over the grid.
 void Rearrange(const TRange& range, const std::vector<std::int32_t>& order) {
-  TStringGrid& grid = *range.Grid;
-  const TIndex n = range.Count();
-  const int width = range.RowMode ? grid.ColCount() : grid.RowCount();
-  const auto cellOf = [&](std::int32_t pos, int c) {
-    return range.RowMode ? std::pair{c, pos} : std::pair{pos, c};
-  };
-  std::vector<TGridCell> lines(static_cast<std::size_t>(n) * static_cast<std::size_t>(width));
-  for (TIndex k = 0; k < n; ++k) {
-    const auto pos = static_cast<std::int32_t>(range.Start + k);
-    if (order[static_cast<std::size_t>(k)] == pos) continue;
-    TGridCell* line = &lines[static_cast<std::size_t>(k) * static_cast<std::size_t>(width)];
-    for (int c = 0; c < width; ++c) {
-      const auto [col, row] = cellOf(pos, c);
-      line[c] = {grid.Cells(col, row), grid.Objects(col, row)};
-    }
-  }
-  const auto lineOf = [&](std::int32_t from) {
-    return &lines[static_cast<std::size_t>(from - range.Start) * static_cast<std::size_t>(width)];
-  };
-  // The copies are read in key order, which is random in memory: asking for
-  // them a few lines ahead hides most of the cache misses.
-  constexpr TIndex kAhead = 8;
-  constexpr std::size_t kAheadBytes = 512;
-  for (TIndex k = 0; k < n; ++k) {
-    if (k + kAhead < n) {
-      const char* next =
-          reinterpret_cast<const char*>(lineOf(order[static_cast<std::size_t>(k + kAhead)]));
-      const std::size_t bytes = sizeof(TGridCell) * static_cast<std::size_t>(width);
-      for (std::size_t b = 0; b < bytes && b < kAheadBytes; b += 64) __builtin_prefetch(next + b);
-    }
-    const auto pos = static_cast<std::int32_t>(range.Start + k);
-    const std::int32_t from = order[static_cast<std::size_t>(k)];
-    if (from == pos) continue;
-    TGridCell* line = lineOf(from);
-    for (int c = 0; c < width; ++c) {
-      const auto [col, row] = cellOf(pos, c);
-      grid.SetCells(col, row, std::move(line[c].Text));
-      grid.SetObjects(col, row, line[c].Object);
-    }
-  }
+  const std::vector<int> from(order.begin(), order.end());
+  if (range.RowMode)
+    range.Grid->PermuteRows(static_cast<int>(range.Start), from);
+  else
+    range.Grid->PermuteCols(static_cast<int>(range.Start), from);
 }
 
 // The source position for each target position; descending is the exact

@@ -12,21 +12,33 @@ const std::string kEmpty;
 }  // namespace
 
 TStringGrid::TStringGrid(TComponent* owner) : TControl(owner) {
-  FCells.resize(static_cast<std::size_t>(FColCount) * FRowCount);
+  Relayout(FColCount, FRowCount);
   FColWidths.assign(static_cast<std::size_t>(FColCount), FDefaultColWidth);
   SetColor(clWindow);
   SetBounds(0, 0, 320, 120);
 }
 
+void TStringGrid::Relayout(int cols, int rows) {
+  const auto width = static_cast<std::size_t>(cols);
+  std::vector<TGridCell> cells(width * static_cast<std::size_t>(rows));
+  std::vector<std::size_t> bases(static_cast<std::size_t>(rows));
+  const int keepCols = std::min(cols, FColCount);
+  const int keepRows = std::min(rows, static_cast<int>(FRowBase.size()));
+  for (int r = 0; r < rows; ++r) {
+    bases[static_cast<std::size_t>(r)] = static_cast<std::size_t>(r) * width;
+    if (r < keepRows)
+      for (int c = 0; c < keepCols; ++c)
+        cells[static_cast<std::size_t>(r) * width + static_cast<std::size_t>(c)] =
+            std::move(Cell(c, r));
+  }
+  FCells = std::move(cells);
+  FRowBase = std::move(bases);
+}
+
 void TStringGrid::SetColCount(int count) {
   if (count < 1) count = 1;
   if (count == FColCount) return;
-  std::vector<TGridCell> cells(static_cast<std::size_t>(count) * FRowCount);
-  int keep = std::min(count, FColCount);
-  for (int r = 0; r < FRowCount; ++r)
-    for (int c = 0; c < keep; ++c)
-      cells[static_cast<std::size_t>(r) * count + c] = std::move(FCells[At(c, r)]);
-  FCells = std::move(cells);
+  Relayout(count, FRowCount);
   FColCount = count;
   FColWidths.resize(static_cast<std::size_t>(count), FDefaultColWidth);
   if (FFixedCols >= count) FFixedCols = count - 1;
@@ -37,7 +49,14 @@ void TStringGrid::SetColCount(int count) {
 void TStringGrid::SetRowCount(int count) {
   if (count < 1) count = 1;
   if (count == FRowCount) return;
-  FCells.resize(static_cast<std::size_t>(count) * FColCount);
+  if (count > FRowCount) {
+    // Growing appends, so a report that adds one row at a time stays cheap.
+    const auto width = static_cast<std::size_t>(FColCount);
+    for (int r = FRowCount; r < count; ++r) FRowBase.push_back(FCells.size() + (r - FRowCount) * width);
+    FCells.resize(FCells.size() + static_cast<std::size_t>(count - FRowCount) * width);
+  } else {
+    Relayout(FColCount, count);
+  }
   FRowCount = count;
   if (FFixedRows >= count) FFixedRows = count - 1;
   if (FRow >= count) FRow = count - 1;
@@ -67,35 +86,35 @@ void TStringGrid::CheckCell(int col, int row) const {
 
 const std::string& TStringGrid::Cells(int col, int row) const {
   if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return kEmpty;
-  return FCells[At(col, row)].Text;
+  return Cell(col, row).Text;
 }
 
 void TStringGrid::SetCells(int col, int row, std::string text) {
   CheckCell(col, row);
-  FCells[At(col, row)].Text = std::move(text);
+  Cell(col, row).Text = std::move(text);
   Changed(TControlChange::Content);
 }
 
 TObject* TStringGrid::Objects(int col, int row) const {
   if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return nullptr;
-  return FCells[At(col, row)].Object;
+  return Cell(col, row).Object;
 }
 
 void TStringGrid::SetObjects(int col, int row, TObject* object) {
   CheckCell(col, row);
-  FCells[At(col, row)].Object = object;
+  Cell(col, row).Object = object;
 }
 
 TGridLine TStringGrid::Rows(int row) const {
   CheckCell(0, row);
-  auto first = FCells.begin() + static_cast<std::ptrdiff_t>(At(0, row));
+  auto first = FCells.begin() + static_cast<std::ptrdiff_t>(FRowBase[static_cast<std::size_t>(row)]);
   return TGridLine(first, first + FColCount);
 }
 
 void TStringGrid::SetRows(int row, const TGridLine& line) {
   CheckCell(0, row);
   for (int c = 0; c < FColCount; ++c)
-    FCells[At(c, row)] = c < static_cast<int>(line.size()) ? line[c] : TGridCell{};
+    Cell(c, row) = c < static_cast<int>(line.size()) ? line[c] : TGridCell{};
   Changed(TControlChange::Content);
 }
 
@@ -103,14 +122,44 @@ TGridLine TStringGrid::Cols(int col) const {
   CheckCell(col, 0);
   TGridLine line;
   line.reserve(static_cast<std::size_t>(FRowCount));
-  for (int r = 0; r < FRowCount; ++r) line.push_back(FCells[At(col, r)]);
+  for (int r = 0; r < FRowCount; ++r) line.push_back(Cell(col, r));
   return line;
 }
 
 void TStringGrid::SetCols(int col, const TGridLine& line) {
   CheckCell(col, 0);
   for (int r = 0; r < FRowCount; ++r)
-    FCells[At(col, r)] = r < static_cast<int>(line.size()) ? line[r] : TGridCell{};
+    Cell(col, r) = r < static_cast<int>(line.size()) ? line[r] : TGridCell{};
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::CheckPermutation(int first, const std::vector<int>& from, int count) const {
+  const auto n = static_cast<long long>(from.size());
+  if (first < 0 || first + n > count) OutOfRange();
+  std::vector<char> seen(from.size(), 0);
+  for (int f : from) {
+    if (f < first || f - first >= n || seen[static_cast<std::size_t>(f - first)]++)
+      throw EInvalidGridOperation("Grid permutation is not a permutation of its range");
+  }
+}
+
+void TStringGrid::PermuteRows(int first, const std::vector<int>& from) {
+  CheckPermutation(first, from, FRowCount);
+  std::vector<std::size_t> bases;
+  bases.reserve(from.size());
+  for (int f : from) bases.push_back(FRowBase[static_cast<std::size_t>(f)]);
+  std::copy(bases.begin(), bases.end(), FRowBase.begin() + first);
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::PermuteCols(int first, const std::vector<int>& from) {
+  CheckPermutation(first, from, FColCount);
+  TGridLine moved(from.size());
+  for (int r = 0; r < FRowCount; ++r) {
+    for (std::size_t k = 0; k < from.size(); ++k) moved[k] = std::move(Cell(from[k], r));
+    for (std::size_t k = 0; k < from.size(); ++k)
+      Cell(first + static_cast<int>(k), r) = std::move(moved[k]);
+  }
   Changed(TControlChange::Content);
 }
 

@@ -72,6 +72,11 @@ class TStringGrid : public TControl {
   void SetRows(int row, const TGridLine& line);
   TGridLine Cols(int col) const;
   void SetCols(int col, const TGridLine& line);
+  // Reorders whole rows (columns) at once: row first+k receives what row
+  // from[k] held, cells with their objects. `from` must be a permutation of
+  // first..first+from.size()-1; cells are moved, not copied.
+  void PermuteRows(int first, const std::vector<int>& from);
+  void PermuteCols(int first, const std::vector<int>& from);
 
   int ColWidths(int col) const;
   void SetColWidths(int col, int width);
@@ -127,13 +132,21 @@ class TStringGrid : public TControl {
 
  private:
   void CheckCell(int col, int row) const;
-  std::size_t At(int col, int row) const {
-    return static_cast<std::size_t>(row) * static_cast<std::size_t>(FColCount) +
-           static_cast<std::size_t>(col);
+  void CheckPermutation(int first, const std::vector<int>& from, int count) const;
+  TGridCell& Cell(int col, int row) {
+    return FCells[FRowBase[static_cast<std::size_t>(row)] + static_cast<std::size_t>(col)];
   }
+  const TGridCell& Cell(int col, int row) const {
+    return FCells[FRowBase[static_cast<std::size_t>(row)] + static_cast<std::size_t>(col)];
+  }
+  // Lays the cells out anew, rows in order, `cols` wide, keeping what fits.
+  void Relayout(int cols, int rows);
 
   int FColCount = 5, FRowCount = 5, FFixedCols = 1, FFixedRows = 1;
-  std::vector<TGridCell> FCells;  // row-major
+  // Each row's cells lie together in FCells from FRowBase[row] on; rows are
+  // reordered by reordering FRowBase alone, so a sort moves no text.
+  std::vector<TGridCell> FCells;
+  std::vector<std::size_t> FRowBase;
   std::vector<int> FColWidths;
   int FDefaultColWidth = 64, FDefaultRowHeight = 24, FGridLineWidth = 1;
   TGridOptions FOptions{TGridOption::FixedVertLine, TGridOption::FixedHorzLine,

@@ -55,5 +55,27 @@ TEST(Grids, GrowingRowByRowKeepsCells) {
   EXPECT_EQ(grid.Cells(3, 3), "");
 }
 
+// Rows and columns move whole, objects included, and only inside the range.
+TEST(Grids, PermuteMovesWholeLinesWithTheirObjects) {
+  TStringGrid grid(nullptr);
+  grid.SetColCount(3);
+  grid.SetRowCount(4);
+  TObject marker;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 3; ++c) grid.SetCells(c, r, std::to_string(c) + std::to_string(r));
+  grid.SetObjects(2, 3, &marker);
+  grid.PermuteRows(1, {3, 1, 2});
+  EXPECT_EQ(grid.Rows(0), (TGridLine{{"00"}, {"10"}, {"20"}}));
+  EXPECT_EQ(grid.Rows(1), (TGridLine{{"03"}, {"13"}, {"23", &marker}}));
+  EXPECT_EQ(grid.Rows(3), (TGridLine{{"02"}, {"12"}, {"22"}}));
+  grid.PermuteCols(0, {2, 0, 1});
+  EXPECT_EQ(grid.Cols(0), (TGridLine{{"20"}, {"23", &marker}, {"21"}, {"22"}}));
+  EXPECT_EQ(grid.Cols(2), (TGridLine{{"10"}, {"13"}, {"11"}, {"12"}}));
+  // A list that is not a permutation of its range is refused, grid untouched.
+  EXPECT_THROW(grid.PermuteRows(1, {1, 1, 2}), EInvalidGridOperation);
+  EXPECT_THROW(grid.PermuteRows(2, {2, 3, 4}), EInvalidGridOperation);
+  EXPECT_EQ(grid.Cells(0, 1), "23");
+}
+
 }  // namespace
 }  // namespace glint
