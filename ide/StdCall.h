@@ -6,14 +6,10 @@
 // standard-call on 32-bit Windows (arguments right to left on the stack, the
 // object first, the callee pops them). Other builds have one convention, so
 // the macro is empty there.
+// The build defines it (the glint::ide target), so no header here needs to
+// know which platform it is compiled for.
 #pragma once
 
-#if defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
-#if defined(__GNUC__)
-#define GLINT_STDCALL __attribute__((stdcall))
-#else
-#define GLINT_STDCALL __stdcall
-#endif
-#else
-#define GLINT_STDCALL
+#ifndef GLINT_STDCALL
+#error "GLINT_STDCALL is defined by the glint::ide target; link against it"
 #endif

@@ -5,6 +5,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash .ci/install-deps
 
+# Platform code stays in its own files: <windows.h> and _WIN32 only in *_win
+# files, ui/win32/ and the add-in's DLL entry.
+leaks=$(git grep -n -E '#[[:space:]]*include[[:space:]]*<windows\.h>|\b_WIN32\b' -- '*.cpp' '*.h' ':!*_win.cpp' ':!*_win.h' \
+  ':!ui/win32/*' ':!monitor/win32/*' 2>/dev/null || true)
+if [ -n "$leaks" ]; then
+  echo "Platform code outside its seam files:"
+  echo "$leaks"
+  exit 1
+fi
+
 jobs=$(nproc)
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
