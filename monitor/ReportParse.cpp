@@ -56,6 +56,8 @@ void TGlintMonitor::ParseReport() {
 
   RowDetails->clear();
   MonitorGrid->SetRowCount(1);
+  // Every body line may be a row: room for them all up front.
+  MonitorGrid->ReserveRows(static_cast<int>(lines.size()) - 8);
   UnitMap->Clear();
 
   int row = 1;

@@ -65,6 +65,12 @@ void TStringGrid::SetRowCount(int count) {
   Changed(TControlChange::Content);
 }
 
+void TStringGrid::ReserveRows(int count) {
+  if (count <= 0) return;
+  FRowBase.reserve(static_cast<std::size_t>(count));
+  FCells.reserve(static_cast<std::size_t>(count) * static_cast<std::size_t>(FColCount));
+}
+
 void TStringGrid::SetFixedCols(int count) {
   if (count < 0 || count >= FColCount) OutOfRange();
   FFixedCols = count;

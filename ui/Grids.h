@@ -57,6 +57,9 @@ class TStringGrid : public TControl {
   void SetColCount(int count);
   int RowCount() const { return FRowCount; }
   void SetRowCount(int count);
+  // Makes room for `count` rows, so growing one row at a time up to it
+  // moves no cells; like vector::reserve, it changes nothing visible.
+  void ReserveRows(int count);
   int FixedCols() const { return FFixedCols; }
   void SetFixedCols(int count);
   int FixedRows() const { return FFixedRows; }
