@@ -39,6 +39,8 @@ void GLINT_STDCALL ShowMonitorClick(void* self, TIMenuItemIntf* sender) {
     ReportToHost(e.Message().c_str());
   } catch (const std::exception& e) {
     ReportToHost(e.what());
+  } catch (...) {
+    ReportToHost("The Glint Monitor could not be shown");
   }
 }
 
@@ -93,6 +95,8 @@ bool GLINT_STDCALL InitExpert(TIToolServices* toolServices, TExpertRegisterProc 
     ReportToHost(e.Message().c_str());
   } catch (const std::exception& e) {
     ReportToHost(e.what());
+  } catch (...) {
+    ReportToHost("The Glint Monitor could not start");
   }
   // An expert the host never took is ours to free.
   if (expert) expert->Release();

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ide/IdeHost.h"
 #include "ide/SlotCall.h"
@@ -10,6 +12,8 @@
 
 namespace glint {
 namespace {
+
+bool GLINT_STDCALL ThrowingRegister(TIExpert*) { throw 42; }
 
 class GlintExp : public ::testing::Test {
  protected:
@@ -86,6 +90,24 @@ TEST_F(GlintExp, EntryHandsErrorsToTheHostAndStillSucceeds) {
   EXPECT_FALSE(Host.Errors()[0].empty());
   EXPECT_TRUE(Host.Experts().empty());
   EXPECT_EQ(Host.LiveIntfs(), 0);
+}
+
+TEST_F(GlintExp, FailuresOfAnyTypeGoToTheHostInsteadOfUnwindingIntoIt) {
+  // The register procedure is the host's; even an odd failure there must not escape the entry.
+  EXPECT_TRUE(InitExpert(Host.ToolServices(), &ThrowingRegister, nullptr));
+  EXPECT_EQ(Host.Errors(), std::vector<std::string>{"The Glint Monitor could not start"});
+  GlintMonitorExpert->Release();  // the host never took it
+
+  ASSERT_TRUE(Host.LoadExpert(&InitExpert));
+  {
+    struct TFailingBackend : THeadless {
+      std::unique_ptr<TControlPeer> CreatePeer(TControl&) override { throw 42; }
+    } failing;
+    EXPECT_TRUE(Host.PickMenuItem("ViewGlintMonitorItem"));
+    delete GlintMonitor;  // before its backend goes
+  }
+  EXPECT_EQ(Host.Errors().size(), 2u);
+  EXPECT_EQ(Host.Errors().back(), "The Glint Monitor could not be shown");
 }
 
 TEST_F(GlintExp, PickingTheItemShowsOneWindowUntilItIsClosed) {
