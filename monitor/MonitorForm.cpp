@@ -242,7 +242,8 @@ void TGlintMonitor::GridDrawCell(TObject* sender, int col, int row, TRect rect,
       canvas.Font.SetColor(clRed);
     // A paint can still arrive while the form is being torn down.
     std::size_t entry = static_cast<std::size_t>(row - 1);
-    if (col == 0 && RowDetails && entry < RowDetails->size() && (*RowDetails)[entry]) text += " ...";
+    if (col == 0 && RowDetails && entry < RowDetails->size() && (*RowDetails)[entry])
+      text += " ...";
     if (row == MonitorGrid->Row()) {
       canvas.Brush.Color = clHighlight;
       canvas.Font.SetColor(clHighlightText);

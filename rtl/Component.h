@@ -37,7 +37,9 @@ class TComponent : public TObject {
   void SetName(std::string name) { FName = std::move(name); }
 
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-  TComponent* Components(int index) const { return FComponents.at(static_cast<std::size_t>(index)); }
+  TComponent* Components(int index) const {
+    return FComponents.at(static_cast<std::size_t>(index));
+  }
   TComponent* FindComponent(const std::string& name) const;
 
   // Asks that `component` be told (Notification) when this one is destroyed.

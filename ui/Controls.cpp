@@ -139,11 +139,16 @@ void TControl::AlignControls() {
       if (c->FVisible && c->FAlign == which) line.push_back(c);
     std::stable_sort(line.begin(), line.end(), [which](TControl* a, TControl* b) {
       switch (which) {
-        case TAlign::Top: return a->Top() < b->Top();
-        case TAlign::Bottom: return a->Bottom() > b->Bottom();
-        case TAlign::Left: return a->Left() < b->Left();
-        case TAlign::Right: return a->Right() > b->Right();
-        default: return false;
+        case TAlign::Top:
+          return a->Top() < b->Top();
+        case TAlign::Bottom:
+          return a->Bottom() > b->Bottom();
+        case TAlign::Left:
+          return a->Left() < b->Left();
+        case TAlign::Right:
+          return a->Right() > b->Right();
+        default:
+          return false;
       }
     });
     for (TControl* c : line) {

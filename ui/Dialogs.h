@@ -17,8 +17,16 @@ enum class TMsgDlgType { Warning, Error, Information, Confirmation, Custom };
 enum class TMsgDlgBtn { Yes, No, OK, Cancel, Abort, Retry, Ignore, All, NoToAll, YesToAll, Help };
 using TMsgDlgButtons = TSet<TMsgDlgBtn>;
 
-enum class TModalResult { None = 0, OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5,
-                          Yes = 6, No = 7 };
+enum class TModalResult {
+  None = 0,
+  OK = 1,
+  Cancel = 2,
+  Abort = 3,
+  Retry = 4,
+  Ignore = 5,
+  Yes = 6,
+  No = 7
+};
 
 // Dialog services a widget set provides beside its peers.
 class TDialogService {

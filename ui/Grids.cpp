@@ -52,7 +52,8 @@ void TStringGrid::SetRowCount(int count) {
   if (count > FRowCount) {
     // Growing appends, so a report that adds one row at a time stays cheap.
     const auto width = static_cast<std::size_t>(FColCount);
-    for (int r = FRowCount; r < count; ++r) FRowBase.push_back(FCells.size() + (r - FRowCount) * width);
+    for (int r = FRowCount; r < count; ++r)
+      FRowBase.push_back(FCells.size() + (r - FRowCount) * width);
     FCells.resize(FCells.size() + static_cast<std::size_t>(count - FRowCount) * width);
   } else {
     Relayout(FColCount, count);
@@ -113,7 +114,8 @@ void TStringGrid::SetObjects(int col, int row, TObject* object) {
 
 TGridLine TStringGrid::Rows(int row) const {
   CheckCell(0, row);
-  auto first = FCells.begin() + static_cast<std::ptrdiff_t>(FRowBase[static_cast<std::size_t>(row)]);
+  auto first =
+      FCells.begin() + static_cast<std::ptrdiff_t>(FRowBase[static_cast<std::size_t>(row)]);
   return TGridLine(first, first + FColCount);
 }
 
@@ -211,8 +213,10 @@ void TStringGrid::SetRow(int row) {
   FRow = row;
   // Keep the current row in view.
   int visible = std::max(1, VisibleRowCount());
-  if (row < FTopRow) SetTopRow(row);
-  else if (row >= FTopRow + visible) SetTopRow(row - visible + 1);
+  if (row < FTopRow)
+    SetTopRow(row);
+  else if (row >= FTopRow + visible)
+    SetTopRow(row - visible + 1);
   Changed(TControlChange::Content);
 }
 

@@ -25,8 +25,20 @@ class EInvalidGridOperation : public Exception {
 };
 
 enum class TGridOption {
-  FixedVertLine, FixedHorzLine, VertLine, HorzLine, RangeSelect, DrawFocusSelected,
-  RowSizing, ColSizing, RowMoving, ColMoving, Editing, Tabs, RowSelect, AlwaysShowEditor,
+  FixedVertLine,
+  FixedHorzLine,
+  VertLine,
+  HorzLine,
+  RangeSelect,
+  DrawFocusSelected,
+  RowSizing,
+  ColSizing,
+  RowMoving,
+  ColMoving,
+  Editing,
+  Tabs,
+  RowSelect,
+  AlwaysShowEditor,
   ThumbTracking
 };
 using TGridOptions = TSet<TGridOption>;
@@ -153,14 +165,12 @@ class TStringGrid : public TControl {
   std::vector<int> FColWidths;
   int FDefaultColWidth = 64, FDefaultRowHeight = 24, FGridLineWidth = 1;
   TGridOptions FOptions{TGridOption::FixedVertLine, TGridOption::FixedHorzLine,
-                        TGridOption::VertLine, TGridOption::HorzLine,
-                        TGridOption::RangeSelect};
+                        TGridOption::VertLine, TGridOption::HorzLine, TGridOption::RangeSelect};
   TScrollStyle FScrollBars = TScrollStyle::Both;
   bool FDefaultDrawing = true;
   TColor FFixedColor = clBtnFace;
   int FRow = 1, FCol = 1, FTopRow = 1;
   TCanvas* FCanvas = nullptr;
-
 };
 
 }  // namespace glint
