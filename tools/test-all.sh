@@ -26,7 +26,7 @@ ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
 if command -v wine >/dev/null; then
   # Tests of the Windows build run under Wine in a throw-away prefix on a
   # virtual display.
-  export WINEDEBUG=-all WINEPREFIX="$PWD/build/win32/wineprefix"
+  export WINEDEBUG=-all WINEPREFIX="$PWD/build/win32/wineprefix" WINEDLLOVERRIDES="mscoree,mshtml="
   xvfb-run -a ctest --test-dir build/win32 --output-on-failure || status=1
 else
   echo "wine is not installed: the Windows build's tests were not run"

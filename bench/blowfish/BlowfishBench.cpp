@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "blowfish/Blowfish.h"
 #include "blowfish/BlowfishCore.h"
 
@@ -166,45 +167,29 @@ void GcryptKeySetup(benchmark::State& state) {
   gcry_cipher_close(handle);
 }
 
-// Keeps each run's time per iteration so the ratios can be printed at the end.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        std::string name = run.benchmark_name();
-        name = name.substr(0, name.find("/min_time:"));
-        FTimes[name] = run.GetAdjustedCPUTime();
+// Prints reference time / ours for every case that ran.
+void PrintRatios(const glint::TRatioReporter& reporter) {
+  std::printf("\nSpeed of TBlowfish relative to the references (reference time / ours):\n");
+  std::printf("%-16s %10s %10s\n", "case", "OpenSSL", "libgcrypt");
+  std::vector<std::string> cases = {"KeySetup"};
+  for (std::size_t size : kSizes) {
+    for (const char* op : kOpNames) cases.push_back(std::string(op) + "/" + std::to_string(size));
+  }
+  for (const std::string& c : cases) {
+    const double ours = reporter.Time("Glint/" + c);
+    if (ours <= 0) continue;
+    std::printf("%-16s", c.c_str());
+    for (const char* ref : {"OpenSSL/", "Gcrypt/"}) {
+      const double theirs = reporter.Time(ref + c);
+      if (theirs <= 0) {
+        std::printf(" %10s", "-");
+      } else {
+        std::printf(" %9.2fx", theirs / ours);
       }
     }
-    ConsoleReporter::ReportRuns(runs);
+    std::printf("\n");
   }
-  void PrintRatios() const {
-    std::printf("\nSpeed of TBlowfish relative to the references (reference time / ours):\n");
-    std::printf("%-16s %10s %10s\n", "case", "OpenSSL", "libgcrypt");
-    std::vector<std::string> cases = {"KeySetup"};
-    for (std::size_t size : kSizes) {
-      for (const char* op : kOpNames) cases.push_back(std::string(op) + "/" + std::to_string(size));
-    }
-    for (const std::string& c : cases) {
-      const auto ours = FTimes.find("Glint/" + c);
-      if (ours == FTimes.end()) continue;
-      std::printf("%-16s", c.c_str());
-      for (const char* ref : {"OpenSSL/", "Gcrypt/"}) {
-        const auto theirs = FTimes.find(ref + c);
-        if (theirs == FTimes.end()) {
-          std::printf(" %10s", "-");
-        } else {
-          std::printf(" %9.2fx", theirs->second / ours->second);
-        }
-      }
-      std::printf("\n");
-    }
-  }
-
- private:
-  std::map<std::string, double> FTimes;
-};
+}
 
 }  // namespace
 
@@ -239,9 +224,9 @@ int main(int argc, char** argv) {
     }
   }
   benchmark::Initialize(&argc, argv);
-  TRatioReporter reporter;
+  glint::TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  PrintRatios(reporter);
   benchmark::Shutdown();
   return 0;
 }

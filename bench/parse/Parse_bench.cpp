@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "bench/RatioReporter.h"
 #include "monitor/GlintExp.h"
 #include "rtl/StringList.h"
 #include "ui/headless/Headless.h"
@@ -77,19 +78,6 @@ void BM_CopyDataIntoMonitor(benchmark::State& state) {
 BENCHMARK(BM_PlainSplit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyDataIntoMonitor)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's CPU time so main can print the ratio; CPU time, because
-// the machine may be shared while the benchmark runs.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        Times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-  }
-  std::map<std::string, double> Times;
-};
-
 }  // namespace
 }  // namespace glint
 
@@ -98,7 +86,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   glint::TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double split = reporter.Times["BM_PlainSplit"], parse = reporter.Times["BM_CopyDataIntoMonitor"];
+  double split = reporter.Time("BM_PlainSplit"), parse = reporter.Time("BM_CopyDataIntoMonitor");
   if (split > 0 && parse > 0)
     std::printf(
         "Report of %d rows (%zu bytes) into the monitor: %.0f rows/s, %.2f times the "

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "controls/SASG.h"
 #include "rtl/Conversions.h"
 #include "rtl/SysUtils.h"
@@ -134,19 +135,6 @@ BENCHMARK(BM_StdDate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridDate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeyGridDate)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's CPU time per iteration so main can print the ratios; CPU
-// time, because the machine may be shared while the benchmark runs.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        Times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-  }
-  std::map<std::string, double> Times;
-};
-
 }  // namespace
 }  // namespace glint
 
@@ -155,10 +143,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   glint::TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto time = [&](const std::string& name) {
-    auto it = reporter.Times.find(name);
-    return it == reporter.Times.end() ? 0.0 : it->second;
-  };
+  const auto time = [&](const std::string& name) { return reporter.Time(name); };
   for (const char* kind : {"Numeric", "Character", "Date"}) {
     const double ref = time(std::string("BM_Std") + kind);
     const double wide = time(std::string("BM_Grid") + kind);
