@@ -147,6 +147,7 @@ class GLINT_BFC_API TBlowfish : public TComponent {
                                       const std::uint8_t* last) const;
   [[nodiscard]] int EncryptFrom(TByteSource& source, TByteSink& sink);
   [[nodiscard]] int DecryptFrom(TByteSource& source, TByteSink& sink);
+  [[nodiscard]] int CipherFile(const std::string& inName, const std::string& outName, bool decrypt);
   void WipeScratch();
 
   bool FInitialised = false;

@@ -358,7 +358,10 @@ int TBlowfish::DecryptStream(std::istream& in, std::ostream& out) {
   return result;
 }
 
-int TBlowfish::EncryptFile(const std::string& inName, const std::string& outName) {
+// Both directions write a temporary file beside the target and rename it
+// over the target only when the whole run succeeded; a failed run also
+// leaves the chaining register as it was.
+int TBlowfish::CipherFile(const std::string& inName, const std::string& outName, bool decrypt) {
   if (const int ready = CheckReady(); ready != kBfOk) return ready;
   TFilePtr in(std::fopen(inName.c_str(), "rb"));
   if (!in) return kBfFileError;
@@ -368,28 +371,19 @@ int TBlowfish::EncryptFile(const std::string& inName, const std::string& outName
   TFileSink sink(temp.File());
   std::uint8_t chain[8];
   std::memcpy(chain, FChain, sizeof chain);
-  int result = EncryptFrom(source, sink);
+  int result = decrypt ? DecryptFrom(source, sink) : EncryptFrom(source, sink);
   in.reset();
   if (result == kBfOk && !temp.Commit()) result = kBfFileError;
   if (result != kBfOk) std::memcpy(FChain, chain, sizeof chain);
   return result;
 }
 
+int TBlowfish::EncryptFile(const std::string& inName, const std::string& outName) {
+  return CipherFile(inName, outName, false);
+}
+
 int TBlowfish::DecryptFile(const std::string& inName, const std::string& outName) {
-  if (const int ready = CheckReady(); ready != kBfOk) return ready;
-  TFilePtr in(std::fopen(inName.c_str(), "rb"));
-  if (!in) return kBfFileError;
-  TTempFile temp(outName);
-  if (!temp.File()) return kBfFileError;
-  TFileSource source(in.get());
-  TFileSink sink(temp.File());
-  std::uint8_t chain[8];
-  std::memcpy(chain, FChain, sizeof chain);
-  int result = DecryptFrom(source, sink);
-  in.reset();
-  if (result == kBfOk && !temp.Commit()) result = kBfFileError;
-  if (result != kBfOk) std::memcpy(FChain, chain, sizeof chain);
-  return result;
+  return CipherFile(inName, outName, true);
 }
 
 }  // namespace glint
