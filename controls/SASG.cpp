@@ -123,6 +123,13 @@ struct TRange {
   const std::string& Key(std::int32_t pos) const {
     return RowMode ? Grid->Cells(KeyIndex, pos) : Grid->Cells(pos, KeyIndex);
   }
+  // Rows reordered by earlier sorts lie scattered in memory: asking for the
+  // key a few positions ahead hides most of the cache misses of a scan.
+  void PrefetchAhead(TIndex k) const {
+    constexpr TIndex kAhead = 8;
+    if (k + kAhead < Count())
+      __builtin_prefetch(&Key(static_cast<std::int32_t>(Start + k + kAhead)));
+  }
 };
 
 // Converted keys of a numeric or date sort, by position from Start: the
@@ -139,6 +146,7 @@ bool ReadNumericKeys(const TRange& range, TKeyValues& keys) {
   keys.Values.resize(static_cast<std::size_t>(n));
   keys.Hex.assign(static_cast<std::size_t>(n), false);
   for (TIndex k = 0; k < n; ++k) {
+    range.PrefetchAhead(k);
     const std::string& text = range.Key(static_cast<std::int32_t>(range.Start + k));
     if (!TryStrToInt(text, keys.Values[static_cast<std::size_t>(k)])) return false;
     if (IsHexInteger(text)) keys.Hex[static_cast<std::size_t>(k)] = keys.AnyHex = true;
@@ -151,6 +159,7 @@ bool ReadDateKeys(const TRange& range, const TFormatSettings& fs, TKeyValues& ke
   const TIndex n = range.Count();
   keys.Values.resize(static_cast<std::size_t>(n));
   for (TIndex k = 0; k < n; ++k) {
+    range.PrefetchAhead(k);
     double day = 0;
     if (!TryStrToDate(range.Key(static_cast<std::int32_t>(range.Start + k)), day, fs)) return false;
     // Day numbers of dates without a time are whole and within 32 bits.

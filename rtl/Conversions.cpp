@@ -170,7 +170,11 @@ bool TryEncodeDate(int year, int month, int day, double& value) {
   const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
   const int* monthDays = kDaysInMonth[leap ? 1 : 0];
   if (day > monthDays[month - 1]) return false;
-  for (int m = 0; m < month - 1; ++m) day += monthDays[m];
+  // Days of the year before the first of each month.
+  static constexpr int kDaysBefore[2][12] = {
+      {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334},
+      {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335}};
+  day += kDaysBefore[leap ? 1 : 0][month - 1];
   const int y = year - 1;
   // 693594 is the day count from 1 January 0001 to 30 December 1899.
   value = static_cast<double>(y * 365 + y / 4 - y / 100 + y / 400 + day - 693594);

@@ -93,6 +93,18 @@ TEST(Conversions, DayNumbersCountFromTheEndOf1899) {
   EXPECT_EQ(Day(2000, 3, 1) - Day(2000, 2, 28), 2);  // leap century
   EXPECT_EQ(Day(1900, 3, 1) - Day(1900, 2, 28), 1);  // not a leap year
   EXPECT_EQ(Day(1, 1, 1), -693593);
+  EXPECT_EQ(Day(2024, 12, 31), 45657);
+  // Every day of a few centuries follows the one before: each month's
+  // offset and length, leap years included.
+  double previous = Day(1899, 12, 31);
+  for (int y = 1900; y <= 2100; ++y)
+    for (int m = 1; m <= 12; ++m)
+      for (int d = 1; d <= 31; ++d) {
+        double v = 0;
+        if (!TryEncodeDate(y, m, d, v)) continue;
+        ASSERT_EQ(v, previous + 1) << y << "-" << m << "-" << d;
+        previous = v;
+      }
   double v = 0;
   EXPECT_FALSE(TryEncodeDate(2023, 2, 29, v));
   EXPECT_FALSE(TryEncodeDate(2024, 13, 1, v));
