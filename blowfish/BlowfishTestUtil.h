@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,13 +31,16 @@ inline std::string ToHex(const void* data, std::size_t size) {
 
 inline std::string ToHex(const std::vector<std::uint8_t>& v) { return ToHex(v.data(), v.size()); }
 
-// The lines of one [section] of the shared vector file, split into fields; empty when the
-// file is absent.
+// The lines of one [section] of the published vector file in blowfish/testdata/, split into
+// fields. Throws std::runtime_error when the file or the section is missing, so a test that
+// reads it fails instead of checking nothing.
 inline std::vector<std::vector<std::string>> VectorSection(const std::string& section) {
   std::vector<std::vector<std::string>> rows;
-  const char* dir = std::getenv("GLINT_SHARED_DIR");
-  if (!dir) return rows;
-  std::ifstream in(std::string(dir) + "/vectors/blowfish.txt");
+  const char* dir = std::getenv("GLINT_SOURCE_DIR");
+  if (!dir) throw std::runtime_error("GLINT_SOURCE_DIR is not set");
+  const std::string fileName = std::string(dir) + "/blowfish/testdata/blowfish-vectors.txt";
+  std::ifstream in(fileName);
+  if (!in) throw std::runtime_error("cannot read " + fileName);
   std::string line;
   bool inside = false;
   while (std::getline(in, line)) {
@@ -58,6 +62,7 @@ inline std::vector<std::vector<std::string>> VectorSection(const std::string& se
     }
     rows.push_back(fields);
   }
+  if (rows.empty()) throw std::runtime_error("no [" + section + "] rows in " + fileName);
   return rows;
 }
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 report=${1:?usage: screenshot.sh REPORT OUTPUT.png}
 out=${2:?usage: screenshot.sh REPORT OUTPUT.png}
-[ -f "$report" ] || { echo "SKIPPED: no report $report"; exit 77; }
+[ -f "$report" ] || { echo "no report $report"; exit 1; }
 command -v import >/dev/null || { echo "ImageMagick (import) is not installed"; exit 1; }
 winpath() { echo "Z:${1//\//\\}"; }
 

@@ -1,14 +1,9 @@
 #!/usr/bin/env bash
 # Runs one Wine test command in the prefix and display wine-setup.sh
-# prepared: wine-run.sh STATE_DIR COMMAND [ARGS...]. Exits 77 (ctest's skip
-# status for these tests) with the reason when the Wine tests are skipped.
+# prepared: wine-run.sh STATE_DIR COMMAND [ARGS...].
 set -u
 state=${1:?usage: wine-run.sh STATE_DIR COMMAND...}
 shift
-if [ -f "$state/skip" ]; then
-  echo "SKIPPED: $(cat "$state/skip")"
-  exit 77
-fi
 if [ ! -f "$state/display" ]; then
   echo "the Wine fixture did not run (test wine_setup)"
   exit 1
