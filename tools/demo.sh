@@ -11,7 +11,6 @@ cd "$(dirname "$0")/.."
 bash .ci/install-deps
 
 report=${1:-samples/inventory.gln}
-[ -f "$report" ] || report=../shared/samples/inventory.gln
 [ -f "$report" ] || { echo "demo: no report to show ($report)"; exit 2; }
 report=$(cd "$(dirname "$report")" && pwd)/$(basename "$report")
 
@@ -47,6 +46,8 @@ if [ ! -d "$WINEPREFIX" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
+# Every run, so a prefix made before this step gets the caption glyphs too.
+bash tests/wine/wine-fonts.sh
 
 # The installer registers the add-in and says so in its box; OK closes it.
 # It runs outside Wine's virtual desktop so xdotool can find its box.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Prepares the Wine tests of one ctest run: a throw-away 32-bit Wine prefix
-# and a private Xvfb display (24-bit, so screenshots keep their colours),
-# both recorded under STATE_DIR for wine-run.sh. Without Wine it records why
-# the Wine tests are skipped and succeeds.
+# with the fonts Wine ships, and a private Xvfb display (24-bit, so
+# screenshots keep their colours), both recorded under STATE_DIR for
+# wine-run.sh. Fails, with the reason, when Wine or a display is missing: the
+# Wine tests never pass by not running.
 set -u
 state=${1:?usage: wine-setup.sh STATE_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,12 +13,11 @@ bash "$here/wine-cleanup.sh" "$state" >/dev/null 2>&1
 rm -rf "$state"
 mkdir -p "$state"
 
-skip() {
-  echo "$1" >"$state/skip"
-  echo "Wine tests will be skipped: $1"
-  exit 0
+fail() {
+  echo "$1"
+  exit 1
 }
-command -v wine >/dev/null || skip "wine is not installed (apt-get install wine wine32)"
+command -v wine >/dev/null || fail "wine is not installed (apt-get install wine wine32:i386)"
 
 if command -v Xvfb >/dev/null; then
   # -displayfd picks a free display number and writes it when ready.
@@ -28,12 +28,12 @@ if command -v Xvfb >/dev/null; then
     [ -s "$state/display.num" ] && break
     sleep 0.1
   done
-  [ -s "$state/display.num" ] || skip "Xvfb did not start (see $state/xvfb.log)"
+  [ -s "$state/display.num" ] || fail "Xvfb did not start (see $state/xvfb.log)"
   echo ":$(tr -d '[:space:]' <"$state/display.num")" >"$state/display"
 elif [ -n "${DISPLAY:-}" ]; then
   echo "$DISPLAY" >"$state/display"
 else
-  skip "no X display and no Xvfb (apt-get install xvfb)"
+  fail "no X display and no Xvfb (apt-get install xvfb)"
 fi
 
 export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all DISPLAY=$(cat "$state/display")
@@ -52,6 +52,8 @@ wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f \
   >>"$state/wineboot.log" 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f \
   >>"$state/wineboot.log" 2>&1
+timeout 60 wineserver -w
+bash "$here/wine-fonts.sh" || exit 1
 timeout 60 wineserver -w
 # One server for the whole run, started here with its output in a file, so
 # no test's wine leaves a server holding that test's output open.
