@@ -226,6 +226,25 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// Only WM_QUIT ends the loop. GetMessage fails (-1) when Wine cannot hand a
+// sent message to its window, e.g. a WM_COPYDATA larger than the free
+// stack, which Wine copies the data onto; an IDE goes on after that.
+void RunMessageLoop() {
+  MSG msg;
+  for (;;) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) return;
+    if (got == -1) {
+      std::fprintf(stderr, "GlintHost: a message could not be received (error %lu)\n",
+                   GetLastError());
+      std::fflush(stderr);
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
 int Run(int argc, char** argv) {
   if (!ParseOptions(argc, argv, gOptions)) return 2;
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -270,11 +289,7 @@ int Run(int argc, char** argv) {
                  nullptr);
     }
 
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    RunMessageLoop();
     host.ReleaseExperts();
     host.OnError = nullptr;
     host.OnMenuChanged = nullptr;
