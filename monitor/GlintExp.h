@@ -38,6 +38,8 @@ constexpr const char* kExpertVersion = "v. 2.08";
 // the row has none.
 using TRowDetails = std::vector<std::unique_ptr<TStringList>>;
 
+struct TParsedReport;
+
 class TGlintMonitor : public TForm {
  public:
   explicit TGlintMonitor(TComponent* owner);
@@ -47,11 +49,12 @@ class TGlintMonitor : public TForm {
   bool HandleMessage(TMessage& message) override;
 
   // Replaces the report with `lines` and parses it. A text without the six
-  // header lines raises EStringListError and changes nothing.
+  // header lines raises EStringListError; on that or any other failure
+  // (out of memory included) the window keeps the previous report whole,
+  // ReportLines too.
   void ReplaceReport(TStringList lines);
   // Rebuilds the header edits, the grid, RowDetails and UnitMap from
-  // ReportLines; raises EStringListError, changing nothing, when
-  // ReportLines lacks a header line.
+  // ReportLines; on failure nothing changes.
   void ParseReport();
 
   // Design-time controls.
@@ -79,11 +82,10 @@ class TGlintMonitor : public TForm {
   void FormDestroy();
   void WMCopyData(TMessage& message);
 
-  void AddRow(std::string_view line);
-  // Reads the detail block starting at `index`; returns the index of the
-  // line that ended it (an empty line, or the end of the text).
-  std::size_t ReadDetailBlock(const std::vector<std::string>& lines, std::size_t index, int row);
-  void ReadUnitMap(const std::vector<std::string>& lines, std::size_t index);
+  // A report is built aside from its lines (this may fail and changes
+  // nothing), then put in place (this cannot fail).
+  void BuildReport(const TStringList& lines, TParsedReport& report) const;
+  void PutReport(TParsedReport& report) noexcept;
 
   // Grid and window handlers.
   void GridClick(TObject* sender);

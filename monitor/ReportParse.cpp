@@ -1,8 +1,12 @@
 // The report parse: header fields by position, then the body's rows, detail
-// blocks and unit map.
+// blocks and unit map. The new report is built aside and put in place only
+// when all of it is made, so any failure, out of memory included, leaves the
+// window showing the previous report whole.
+#include <algorithm>
 #include <string>
 #include <string_view>
 
+#include "monitor/FaultHook.h"
 #include "monitor/GlintExp.h"
 
 namespace glint {
@@ -30,94 +34,39 @@ std::string CountBefore(const std::string& line, std::string_view word, std::siz
   return Chars(line, valueStart, p - static_cast<long long>(valueStart) - 1);
 }
 
-}  // namespace
-
-void CheckReportHeader(const TStringList& lines) {
-  for (int index : {0, 2, 4, 5})
-    if (index >= lines.Count())
-      throw EStringListError(Format("List index out of bounds (%d)", index));
-}
-
-void TGlintMonitor::ReplaceReport(TStringList lines) {
-  CheckReportHeader(lines);
-  *ReportLines = std::move(lines);
-  ParseReport();
-}
-
-void TGlintMonitor::ParseReport() {
-  // Checked before anything changes, so a rejected text leaves the window as it was.
-  CheckReportHeader(*ReportLines);
-  const std::vector<std::string>& lines = ReportLines->Items();
-
-  Edit1->SetText(Chars(lines[0], 17, 255));
-  Edit2->SetText(Chars(lines[2], 14, 255));
-  Edit3->SetText(CountBefore(lines[4], "pointers", 9));
-  Edit4->SetText(CountBefore(lines[5], "bytes", 14));
-
-  RowDetails->clear();
-  MonitorGrid->SetRowCount(1);
-  // Every body line may be a row: room for them all up front.
-  MonitorGrid->ReserveRows(static_cast<int>(lines.size()) - 8);
-  UnitMap->Clear();
-
-  int row = 1;
-  for (std::size_t i = 9; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    if (line.empty()) continue;
-    if (line.compare(0, 9, "Unit Map:") == 0) {
-      ReadUnitMap(lines, i + 1);
-      break;
-    }
-    if (line[0] == ' ') {
-      i = ReadDetailBlock(lines, i, row);
-      if (i == lines.size()) break;
-      continue;
-    }
-    AddRow(line);
-    ++row;
-    RowDetails->emplace_back();
-  }
-
-  if (MonitorGrid->RowCount() == 1) {
-    MonitorGrid->SetRowCount(2);
-    for (int col = 0; col < MonitorGrid->ColCount(); ++col) MonitorGrid->SetCells(col, 1, "");
-  }
-  MonitorGrid->SetFixedRows(1);
-}
+constexpr int kColumns = 4;
 
 // Columns 0 to 2 take the text up to the next space; "Contents" takes the
 // rest. A line with fewer fields fills from the left, its last word always
 // landing in "Contents".
-void TGlintMonitor::AddRow(std::string_view line) {
-  int row = MonitorGrid->RowCount();
-  MonitorGrid->SetRowCount(row + 1);
+void SplitRow(std::string_view line, TGridCell* cells) {
   std::string_view rest = line;
   for (int col = 0; col < 3; ++col) {
     std::size_t space = rest.find(' ');
-    if (space == std::string_view::npos) {
-      MonitorGrid->SetCells(col, row, "");
-    } else {
-      MonitorGrid->SetCells(col, row, std::string(TrimView(rest.substr(0, space))));
+    if (space != std::string_view::npos) {
+      cells[col].Text = TrimView(rest.substr(0, space));
       rest.remove_prefix(space);
     }
     rest = TrimView(rest);
   }
-  MonitorGrid->SetCells(3, row, std::string(rest));
+  cells[3].Text = rest;
 }
 
-std::size_t TGlintMonitor::ReadDetailBlock(const std::vector<std::string>& lines, std::size_t index,
-                                           int row) {
-  auto details = std::make_unique<TStringList>();
-  details->Add(std::string(TrimView(lines[index])));
+// Detail lines from `index` up to an empty line or the end of the text;
+// returns the index of the line that ended the block.
+std::size_t ReadDetailBlock(const std::vector<std::string>& lines, std::size_t index,
+                            TStringList& details) {
+  details.Add(std::string(TrimView(lines[index])));
   for (++index; index < lines.size() && !lines[index].empty(); ++index)
-    details->Add(std::string(TrimView(lines[index])));
-  // The block belongs to the row added last; one before any row has no row
-  // to belong to and is dropped.
-  if (row >= 2) (*RowDetails)[static_cast<std::size_t>(row - 2)] = std::move(details);
+    details.Add(std::string(TrimView(lines[index])));
   return index;
 }
 
-void TGlintMonitor::ReadUnitMap(const std::vector<std::string>& lines, std::size_t index) {
+// Sorted in one go: inserting a long map entry by entry into the sorted
+// list would take quadratic time.
+void ReadUnitMap(const std::vector<std::string>& lines, std::size_t index, TStringList& unitMap) {
+  std::vector<std::string> entries;
+  entries.reserve(lines.size() - index);
   for (; index < lines.size(); ++index) {
     std::string_view line = lines[index];
     std::size_t space = line.find(' ');
@@ -129,8 +78,102 @@ void TGlintMonitor::ReadUnitMap(const std::vector<std::string>& lines, std::size
     std::string entry;
     entry.reserve(name.size() + 1 + file.size());
     entry.append(name).append(1, '=').append(file);
-    UnitMap->Add(std::move(entry));
+    entries.push_back(std::move(entry));
   }
+  std::sort(entries.begin(), entries.end());
+  // The sorted list ignores an exact duplicate.
+  entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+  unitMap.Items() = std::move(entries);
+  unitMap.SetSorted(true);
+}
+
+int CountRowLines(const std::vector<std::string>& lines) {
+  int rows = 0;
+  for (std::size_t i = 9; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.empty() || line[0] == ' ') continue;
+    if (line.compare(0, 9, "Unit Map:") == 0) break;
+    ++rows;
+  }
+  return rows;
+}
+
+}  // namespace
+
+// Everything one report puts into the window, made before any of it is shown.
+struct TParsedReport {
+  std::string Header[4];
+  TGridRows Rows{kColumns};
+  TRowDetails Details;
+  TStringList UnitMap;
+};
+
+void CheckReportHeader(const TStringList& lines) {
+  for (int index : {0, 2, 4, 5})
+    if (index >= lines.Count())
+      throw EStringListError(Format("List index out of bounds (%d)", index));
+}
+
+void TGlintMonitor::ReplaceReport(TStringList lines) {
+  TParsedReport report;
+  BuildReport(lines, report);
+  PutReport(report);
+  ReportLines->Items().swap(lines.Items());
+}
+
+void TGlintMonitor::ParseReport() {
+  TParsedReport report;
+  BuildReport(*ReportLines, report);
+  PutReport(report);
+}
+
+void TGlintMonitor::BuildReport(const TStringList& text, TParsedReport& report) const {
+  CheckReportHeader(text);
+  const std::vector<std::string>& lines = text.Items();
+  report.Header[0] = Chars(lines[0], 17, 255);
+  report.Header[1] = Chars(lines[2], 14, 255);
+  report.Header[2] = CountBefore(lines[4], "pointers", 9);
+  report.Header[3] = CountBefore(lines[5], "bytes", 14);
+
+  // The title row stays; one data row per row line, exactly as many.
+  const int rowLines = CountRowLines(lines);
+  report.Rows.Reserve(1 + std::max(rowLines, 1));
+  MonitorGrid->CopyRows(0, 1, report.Rows);
+  report.Details.reserve(static_cast<std::size_t>(rowLines));
+
+  TFaultHook fault;
+  for (std::size_t i = 9; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.empty()) continue;
+    if (line.compare(0, 9, "Unit Map:") == 0) {
+      ReadUnitMap(lines, i + 1, report.UnitMap);
+      break;
+    }
+    if (line[0] == ' ') {
+      auto details = std::make_unique<TStringList>();
+      i = ReadDetailBlock(lines, i, *details);
+      // The block belongs to the row added last; one before any row has no
+      // row to belong to and is dropped.
+      if (!report.Details.empty()) report.Details.back() = std::move(details);
+      if (i == lines.size()) break;
+      continue;
+    }
+    fault.Row();
+    SplitRow(line, report.Rows.Add());
+    report.Details.emplace_back();
+  }
+  // A report without rows shows one empty row.
+  if (report.Rows.Count() == 1) report.Rows.Add();
+}
+
+// Cannot fail: every piece is moved or swapped into place.
+void TGlintMonitor::PutReport(TParsedReport& report) noexcept {
+  TEdit* edits[] = {Edit1, Edit2, Edit3, Edit4};
+  for (int i = 0; i < 4; ++i) edits[i]->SetText(std::move(report.Header[i]));
+  MonitorGrid->SwapRows(report.Rows);
+  MonitorGrid->SetFixedRows(1);
+  RowDetails->swap(report.Details);
+  UnitMap->Items().swap(report.UnitMap.Items());
 }
 
 }  // namespace glint

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "monitor/FaultHook.h"
 #include "monitor/GlintExp.h"
 #include "ui/headless/Headless.h"
 
@@ -180,26 +181,32 @@ TEST_F(ReportParse, SecondReportReplacesTheFirstEntirely) {
   EXPECT_EQ(Form->ReportLines->Count(), 10);
 }
 
-TEST_F(ReportParse, ShortTextIsRejectedAndChangesNothing) {
+TEST_F(ReportParse, RejectedReportChangesNothing) {
   std::string good = Report({"A 1 1 a", " D 1", "", "Unit Map:", "A a.pas"});
   ASSERT_EQ(Send(good), 1);
   auto rows = Rows();
   auto header = Header();
   auto lines = Form->ReportLines->Items();
-  // The first header line a parse reading lines 0, 2, 4, 5 would miss.
+  const std::string bigger = Report({"N 1 1 n", "N 2 2 n", " E 5", "", "Unit Map:", "N n.pas"});
+  // The first header line a parse reading lines 0, 2, 4, 5 would miss, and
+  // a whole report that runs out of memory at its second row.
   const struct {
-    const char* text;
+    std::string text;
     const char* error;
+    long faultAfterRows = -1;
   } cases[] = {{"", "List index out of bounds (0)"},
                {"one", "List index out of bounds (2)"},
                {"one\ntwo\n", "List index out of bounds (2)"},
                {"one\ntwo\nthree", "List index out of bounds (4)"},
                {"1\n2\n3\n4\n", "List index out of bounds (4)"},
-               {"Report on     : new\n2\n3\n4\n5 pointers\n", "List index out of bounds (5)"}};
+               {"Report on     : new\n2\n3\n4\n5 pointers\n", "List index out of bounds (5)"},
+               {bigger, kOutOfMemoryText, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.error);
     Backend.ErrorBoxes.clear();
+    FaultAfterRows() = c.faultAfterRows;
     EXPECT_EQ(Send(c.text), 0);
+    FaultAfterRows() = -1;
     EXPECT_EQ(Backend.ErrorBoxes, (std::vector<std::string>{c.error}));
     EXPECT_EQ(Header(), header);
     EXPECT_EQ(Rows(), rows);
@@ -207,6 +214,8 @@ TEST_F(ReportParse, ShortTextIsRejectedAndChangesNothing) {
     EXPECT_EQ(Form->UnitMap->Items(), (std::vector<std::string>{"A=a.pas"}));
     EXPECT_EQ(Form->ReportLines->Items(), lines);
   }
+  ASSERT_EQ(Send(bigger), 1);
+  EXPECT_EQ(Rows().size(), 2u);
 }
 
 TEST_F(ReportParse, CopyDataReadsAtMostCbDataBytes) {

@@ -1,6 +1,7 @@
 #include "ui/Forms.h"
 
 #include <algorithm>
+#include <new>
 
 #include "rtl/SysUtils.h"
 #include "ui/Dialogs.h"
@@ -81,6 +82,8 @@ std::intptr_t DeliverMessage(TCustomForm& form, unsigned msg, std::uintptr_t wPa
   // window system's frames.
   try {
     return form.Perform(msg, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    ShowErrorBox(kOutOfMemoryText);
   } catch (const Exception& e) {
     ShowErrorBox(e.Message());
   } catch (const std::exception& e) {

@@ -67,8 +67,12 @@ class TForm : public TCustomForm {
   using TCustomForm::TCustomForm;
 };
 
+// What the error box says when a handler ran out of memory.
+constexpr const char* kOutOfMemoryText = "Not enough memory to complete the operation.";
+
 // The window procedure's body for a form: HandleMessage, with an escaping
-// exception shown in the error box; returns the message result.
+// exception shown in the error box; returns the message result (0 after a
+// failure).
 std::intptr_t DeliverMessage(TCustomForm& form, unsigned msg, std::uintptr_t wParam,
                              std::intptr_t lParam);
 

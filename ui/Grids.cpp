@@ -66,10 +66,42 @@ void TStringGrid::SetRowCount(int count) {
   Changed(TControlChange::Content);
 }
 
-void TStringGrid::ReserveRows(int count) {
-  if (count <= 0) return;
-  FRowBase.reserve(static_cast<std::size_t>(count));
-  FCells.reserve(static_cast<std::size_t>(count) * static_cast<std::size_t>(FColCount));
+void TGridRows::Reserve(int rows) {
+  if (rows <= 0) return;
+  FRowBase.reserve(static_cast<std::size_t>(rows));
+  FCells.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(FColCount));
+}
+
+TGridCell* TGridRows::Add() {
+  // Both vectors grow before either records the row, so a failure leaves
+  // the rows made so far as they were.
+  const std::size_t base = FCells.size();
+  FRowBase.reserve(FRowBase.size() + 1);
+  FCells.resize(base + static_cast<std::size_t>(FColCount));
+  FRowBase.push_back(base);
+  return FCells.data() + base;
+}
+
+void TStringGrid::CopyRows(int first, int count, TGridRows& rows) const {
+  if (rows.ColCount() != FColCount || first < 0 || count < 0 || first + count > FRowCount)
+    OutOfRange();
+  for (int r = first; r < first + count; ++r) {
+    TGridCell* cells = rows.Add();
+    for (int c = 0; c < FColCount; ++c) cells[c] = Cell(c, r);
+  }
+}
+
+void TStringGrid::SwapRows(TGridRows& rows) noexcept {
+  if (rows.FColCount != FColCount || rows.FRowBase.empty()) return;
+  FCells.swap(rows.FCells);
+  FRowBase.swap(rows.FRowBase);
+  const int count = static_cast<int>(FRowBase.size());
+  FRowCount = count;
+  if (FFixedRows >= count) FFixedRows = count - 1;
+  if (FRow >= count) FRow = count - 1;
+  if (FRow < FFixedRows) FRow = FFixedRows;
+  if (FTopRow >= count) FTopRow = std::max(FFixedRows, count - 1);
+  Changed(TControlChange::Content);
 }
 
 void TStringGrid::SetFixedCols(int count) {

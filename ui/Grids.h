@@ -58,6 +58,25 @@ using TGridLine = std::vector<TGridCell>;
 
 using TDrawCellEvent =
     std::function<void(TObject* sender, int col, int row, TRect rect, TGridDrawState state)>;
+// Rows made aside and put into a grid at once with TStringGrid::SwapRows:
+// whatever can fail (allocation) happens while they are made, so a grid
+// either gets all of them or keeps what it had.
+class TGridRows {
+ public:
+  explicit TGridRows(int colCount) : FColCount(colCount < 1 ? 1 : colCount) {}
+  int ColCount() const { return FColCount; }
+  int Count() const { return static_cast<int>(FRowBase.size()); }
+  void Reserve(int rows);
+  // Appends an empty row; returns its ColCount cells.
+  TGridCell* Add();
+
+ private:
+  friend class TStringGrid;
+  int FColCount;
+  std::vector<TGridCell> FCells;
+  std::vector<std::size_t> FRowBase;
+};
+
 using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 
@@ -69,9 +88,12 @@ class TStringGrid : public TControl {
   void SetColCount(int count);
   int RowCount() const { return FRowCount; }
   void SetRowCount(int count);
-  // Makes room for `count` rows, so growing one row at a time up to it
-  // moves no cells; like vector::reserve, it changes nothing visible.
-  void ReserveRows(int count);
+  // Copies rows first..first+count-1 into `rows` (same column count).
+  void CopyRows(int first, int count, TGridRows& rows) const;
+  // Exchanges the grid's rows with `rows`, whose column count must be the
+  // grid's and which must hold at least one row; `rows` receives the old
+  // ones. Never fails: nothing is allocated or copied.
+  void SwapRows(TGridRows& rows) noexcept;
   int FixedCols() const { return FFixedCols; }
   void SetFixedCols(int count);
   int FixedRows() const { return FFixedRows; }

@@ -26,6 +26,30 @@ TEST(Grids, PaintVisitsTheVisibleCellsOnly) {
   EXPECT_EQ(drawn, (std::vector<std::pair<int, int>>{{0, 1}, {50, 0}, {51, 0}, {52, 0}, {53, 0}}));
 }
 
+// Rows swapped in whole: the current and top rows stay inside the new
+// rows, and the old ones come back to the caller.
+TEST(Grids, SwapRowsKeepsTheCurrentRowInside) {
+  TStringGrid grid(nullptr);
+  grid.SetColCount(2);
+  grid.SetRowCount(100);
+  grid.SetBounds(0, 0, 200, 100);
+  grid.SetCells(1, 99, "old");
+  grid.SetRow(99);
+  TGridRows rows(2);
+  grid.CopyRows(0, 1, rows);
+  rows.Add()[1].Text = "new";
+  grid.SwapRows(rows);
+  EXPECT_EQ(grid.RowCount(), 2);
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.TopRow(), 1);
+  EXPECT_EQ(grid.Cells(1, 1), "new");
+  EXPECT_EQ(rows.Count(), 100);
+  TGridRows narrow(3);
+  narrow.Add();
+  grid.SwapRows(narrow);  // another column count: refused, nothing changes
+  EXPECT_EQ(grid.Cells(1, 1), "new");
+}
+
 TEST(Grids, DefaultDrawingFillsAndWritesEachCell) {
   TStringGrid grid(nullptr);
   grid.SetColCount(2);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 #include "rtl/SysUtils.h"
 #include "ui/ExtCtrls.h"
@@ -64,6 +65,8 @@ LRESULT CALLBACK PeerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   // handler's failure stops here and is shown to the user.
   try {
     result = peer->HandleMessage(msg, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    ReportFailure(kOutOfMemoryText);
   } catch (const Exception& e) {
     ReportFailure(e.Message().c_str());
   } catch (const std::exception& e) {
