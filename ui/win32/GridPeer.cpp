@@ -157,6 +157,12 @@ class TGridPeer : public TWin32Peer {
         return FGrid.TopRow();
       case TGridInfo::FixedRows:
         return FGrid.FixedRows();
+      case TGridInfo::ScrollPos: {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_POS;
+        return GetScrollInfo(FHandle, SB_VERT, &si) ? si.nPos : -1;
+      }
     }
     return -1;
   }
@@ -269,6 +275,7 @@ class TGridPeer : public TWin32Peer {
         return;
     }
     FGrid.SetTopRow(target);
+    UpdateScrollBar();
   }
 
   void Wheel(int delta) {
@@ -277,6 +284,7 @@ class TGridPeer : public TWin32Peer {
     if (notches == 0) return;
     FWheel -= notches * WHEEL_DELTA;
     FGrid.SetTopRow(FGrid.TopRow() - notches * kWheelLines);
+    UpdateScrollBar();
   }
 
   void Key(UINT key) {
@@ -309,6 +317,7 @@ class TGridPeer : public TWin32Peer {
     }
     target = std::clamp(target, first, last);
     if (target != row) FGrid.SetRow(target);
+    UpdateScrollBar();
   }
 
   // The column whose right edge is under the pointer in the title rows.

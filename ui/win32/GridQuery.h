@@ -17,6 +17,14 @@ constexpr const char* kGridCellTextMessage = "Glint.Grid.CellText";
 // ("Edit1"), set on every window the backend makes for a named control.
 constexpr const char* kControlNameProp = "Glint.Name";
 
-enum class TGridInfo { RowCount = 0, ColCount = 1, Row = 2, TopRow = 3, FixedRows = 4 };
+// ScrollPos is the vertical scroll bar's position, as the window has it.
+enum class TGridInfo {
+  RowCount = 0,
+  ColCount = 1,
+  Row = 2,
+  TopRow = 3,
+  FixedRows = 4,
+  ScrollPos = 5
+};
 
 }  // namespace glint
