@@ -3,13 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
-#include <random>
 #include <string>
 
 #include "bench/RatioReporter.h"
 #include "monitor/GlintExp.h"
 #include "rtl/StringList.h"
+#include "tests/support/ReportGenerator.h"
 #include "ui/headless/Headless.h"
 
 namespace glint {
@@ -17,29 +16,12 @@ namespace {
 
 constexpr int kRows = 100000;
 
-// Rows like a leak tracker writes them; one in five has a detail block.
 const std::string& ReportText() {
   static const std::string text = [] {
-    std::mt19937 random(2026);
-    const char* units[] = {"MainForm", "Stock", "Reports", "DataMod", "System", "Classes"};
-    const char* contents[] = {"o: TStringList", "s: Widget, blue", "m: 48 65 6C 6C 6F 00",
-                              "o: TQuery", "s: Q3 total"};
-    std::string t =
-        "Report on     : C:\\Projects\\Inventory\\Inventory.exe\r\n"
-        "------------------------------------------------------------\r\n"
-        "Created at : 08.12.2026 14:31:07\r\n\r\n"
-        "Peak  : 1843 pointers\r\nPeak memory: 201562 bytes\r\n\r\n"
-        "Leaked allocations (unit, line, size, contents):\r\n"
-        "------------------------------------------------------------\r\n";
-    for (int i = 0; i < kRows; ++i) {
-      t += units[random() % 6];
-      t += ' ' + std::to_string(random() % 5000) + ' ' + std::to_string(8 << (random() % 9)) + ' ' +
-           contents[random() % 5] + "\r\n";
-      if (i % 5 == 0) t += " Classes 1840\r\n MainForm 118\r\n\r\n";
-    }
-    t += "Unit Map:\r\n";
-    for (const char* unit : units) t += std::string(unit) + " C:\\src\\" + unit + ".pas\r\n";
-    return t;
+    TReportShape shape;
+    shape.Rows = kRows;
+    shape.DetailEvery = 5;
+    return GenerateReport(shape);
   }();
   return text;
 }

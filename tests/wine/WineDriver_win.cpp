@@ -23,20 +23,27 @@ std::string WinPath(const std::string& path) {
   return result;
 }
 
+namespace {
+// The project's samples/ folder, as a host path.
+std::string SampleDir() {
+  const std::string source = Env("GLINT_SOURCE_DIR");
+  if (source.empty()) throw std::runtime_error("GLINT_SOURCE_DIR unset");
+  return source + "/samples";
+}
+}  // namespace
+
 std::string SamplePath(const std::string& name) {
-  const std::string shared = Env("GLINT_SHARED_DIR");
-  if (shared.empty()) return "";
-  const std::string path = shared + "/samples/" + name;
-  return std::ifstream(WinPath(path)) ? path : "";
+  const std::string path = SampleDir() + "/" + name;
+  if (!std::ifstream(WinPath(path))) throw std::runtime_error("no sample report " + path);
+  return path;
 }
 
 std::vector<std::string> SampleNames() {
+  const std::string pattern = SampleDir() + "/*.gln";
   std::vector<std::string> names;
-  const std::string shared = Env("GLINT_SHARED_DIR");
-  if (shared.empty()) return names;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(WinPath(shared + "/samples/*.gln").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  HANDLE search = FindFirstFileA(WinPath(pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) throw std::runtime_error("no sample reports " + pattern);
   do {
     names.push_back(found.cFileName);
   } while (FindNextFileA(search, &found));
@@ -202,6 +209,33 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+namespace {
+
+HWND GridOf(HWND monitor) {
+  HWND grid = FindControl(monitor, "MonitorGrid");
+  if (!grid) throw std::runtime_error("the monitor has no MonitorGrid window");
+  return grid;
+}
+
+}  // namespace
+
+int GridInfo(HWND monitor, TGridInfo what) {
+  static const UINT info = RegisterWindowMessageA(kGridInfoMessage);
+  return static_cast<int>(SendMessageA(GridOf(monitor), info, static_cast<WPARAM>(what), 0));
+}
+
+std::vector<std::string> ReadGridRow(HWND monitor, int row) {
+  static const UINT cellText = RegisterWindowMessageA(kGridCellTextMessage);
+  HWND grid = GridOf(monitor);
+  std::vector<std::string> cells;
+  for (int col = 0, cols = GridInfo(monitor, TGridInfo::ColCount); col < cols; ++col) {
+    if (SendMessageA(grid, cellText, static_cast<WPARAM>(col), row) == 0)
+      throw std::runtime_error("the grid refused a cell inside it");
+    cells.push_back(WindowText(grid));
+  }
+  return cells;
+}
+
 TMonitorView ReadMonitor(HWND monitor) {
   TMonitorView view;
   for (int i = 0; i < 4; ++i) {
@@ -209,26 +243,11 @@ TMonitorView ReadMonitor(HWND monitor) {
     if (!edit) throw std::runtime_error("the monitor has no Edit" + std::to_string(i + 1));
     view.Edits[i] = WindowText(edit);
   }
-  HWND grid = FindControl(monitor, "MonitorGrid");
-  if (!grid) throw std::runtime_error("the monitor has no MonitorGrid window");
-  static const UINT info = RegisterWindowMessageA(kGridInfoMessage);
-  static const UINT cellText = RegisterWindowMessageA(kGridCellTextMessage);
-  view.RowCount =
-      static_cast<int>(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::RowCount), 0));
-  view.ColCount =
-      static_cast<int>(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::ColCount), 0));
-  for (int row = 0; row < view.RowCount; ++row) {
-    std::vector<std::string> cells;
-    for (int col = 0; col < view.ColCount; ++col) {
-      if (SendMessageA(grid, cellText, static_cast<WPARAM>(col), row) == 0)
-        throw std::runtime_error("the grid refused a cell inside it");
-      cells.push_back(WindowText(grid));
-    }
-    view.Cells.push_back(std::move(cells));
-  }
+  view.RowCount = GridInfo(monitor, TGridInfo::RowCount);
+  view.ColCount = GridInfo(monitor, TGridInfo::ColCount);
+  for (int row = 0; row < view.RowCount; ++row) view.Cells.push_back(ReadGridRow(monitor, row));
   return view;
 }
-
 int SendWithGlint(const std::string& hostPath, DWORD timeoutMs) {
   TProcess send(Quote(WinPath(Env("GLINT_EXE"))) + " send " + Quote(WinPath(hostPath)));
   return send.Wait(timeoutMs);

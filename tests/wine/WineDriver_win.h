@@ -4,7 +4,7 @@
 // window messages only (WM_GETTEXT, the grid's query messages).
 //
 // Paths of the programs come from the environment the ctest entry sets
-// (GLINT_HOST_EXE, GLINT_EXE, GLINT_EXPERT_DLL_<n>, GLINT_SHARED_DIR), as
+// (GLINT_HOST_EXE, GLINT_EXE, GLINT_EXPERT_DLL_<n>, GLINT_SOURCE_DIR), as
 // host paths; they are turned into Wine's Z: paths here. Failures throw
 // std::runtime_error with what was being waited for.
 #pragma once
@@ -16,13 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "ui/win32/GridQuery.h"
+
 namespace glint::wine {
 
 // The value of an environment variable, or "" when unset.
 std::string Env(const char* name);
 // A host path ("/work/x") as Wine sees it ("Z:\work\x"); others unchanged.
 std::string WinPath(const std::string& path);
-// Host path of a sample report from the shared folder; "" without it.
+// Host path of a report in the project's samples/ folder, and the names of all of them,
+// sorted; both throw when the folder or the report is missing.
 std::string SamplePath(const std::string& name);
 std::vector<std::string> SampleNames();
 
@@ -62,6 +65,8 @@ class THostSession {
   // and waits until the pick has been handled; false when there is no such
   // item.
   bool PickItem(const std::string& name);
+  bool Running() const { return FProcess.Running(); }
+  DWORD ProcessId() const { return FProcess.Id(); }
 
  private:
   TProcess FProcess;
@@ -92,6 +97,11 @@ struct TMonitorView {
   std::vector<std::vector<std::string>> Cells;  // [row][col]
 };
 TMonitorView ReadMonitor(HWND monitor);
+
+// One of the grid's numbers (row count, top row...), and one row's cells,
+// read through the grid's query messages.
+int GridInfo(HWND monitor, TGridInfo what);
+std::vector<std::string> ReadGridRow(HWND monitor, int row);
 
 // Runs `glint send` on a file and returns its exit status.
 int SendWithGlint(const std::string& hostPath, DWORD timeoutMs = 60000);
