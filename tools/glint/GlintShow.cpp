@@ -57,17 +57,21 @@ void WriteTable(TGlintMonitor& form, std::ostream& out) {
     if (col == 0 && row > 0 && DetailsOf(form, row)) text += " ...";
     return text;
   };
+  // Columns are as wide as their widest cell up to a cap; a longer cell is
+  // written whole and pushes only its own row out of line, so one huge cell
+  // cannot pad every other row to its width.
   std::size_t widths[3] = {0, 0, 0};
   for (int row = 0; row < grid.RowCount(); ++row)
     for (int col = 0; col < 3; ++col)
-      widths[col] = std::max(widths[col], cellText(col, row).size());
+      widths[col] =
+          std::max(widths[col], std::min(cellText(col, row).size(), kTableColumnWidthCap));
   for (int row = 0; row < grid.RowCount(); ++row) {
     // Built whole so an empty "Contents" leaves no trailing blanks.
     std::string line;
     for (int col = 0; col < 3; ++col) {
       std::string text = cellText(col, row);
       line += text;
-      line.append(widths[col] + 2 - text.size(), ' ');
+      line.append(text.size() < widths[col] + 2 ? widths[col] + 2 - text.size() : 1, ' ');
     }
     line += grid.Cells(3, row);
     out << TrimRight(line) << '\n';

@@ -36,6 +36,9 @@ class TReportView {
   TGlintMonitor* FForm;
 };
 
+// The widest a table column gets; longer cells are written whole.
+constexpr std::size_t kTableColumnWidthCap = 40;
+
 // Header fields, the grid as an aligned table (rows with details marked
 // " ..." and followed by their detail lines, indented), then the unit map.
 void WriteTable(TGlintMonitor& form, std::ostream& out);
