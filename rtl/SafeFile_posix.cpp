@@ -1,0 +1,102 @@
+// The POSIX side of TSafeFile: open(2) with O_EXCL and O_NOFOLLOW, fsync and rename(2).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "rtl/SafeFile.h"
+
+namespace glint {
+
+void TSafeFile::Fail(const std::string& what) { FError = what + ": " + std::strerror(errno); }
+
+bool TSafeFile::Open() {
+  struct stat target;
+  const bool replacing = ::stat(FTarget.c_str(), &target) == 0;
+  // Owner-only until the target's bits are copied; for a new file open applies the umask.
+  const mode_t mode = replacing ? 0600 : 0666;
+  const std::string beside = "cannot create a temporary file beside '" + FTarget + "'";
+  for (unsigned attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string name = FNamer(FTarget, attempt);
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) {
+      // Something already has this name (a file, a link, a directory): never touch it.
+      if (errno == EEXIST || errno == ELOOP || errno == EISDIR) continue;
+      Fail(beside);
+      return false;
+    }
+    FHandle = fd;
+    FTempName = std::move(name);
+    if (!replacing) return true;
+    // Ownership follows only where we may give it away (as root); the bits always follow.
+    if (target.st_uid != ::geteuid() || target.st_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(fd, target.st_uid, target.st_gid);
+    }
+    if (::fchmod(fd, target.st_mode & 0777) != 0) {
+      Fail("cannot give '" + FTempName + "' the permissions of '" + FTarget + "'");
+      Discard();
+      return false;
+    }
+    return true;
+  }
+  FError = beside + ": all " + std::to_string(kAttempts) + " names tried are taken";
+  return false;
+}
+
+bool TSafeFile::Write(const void* data, std::size_t size) {
+  if (FHandle < 0 || FWriteFailed) {
+    if (FError.empty()) FError = "'" + FTarget + "' is not open for writing";
+    return false;
+  }
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = ::write(static_cast<int>(FHandle), bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      FWriteFailed = true;
+      Fail("cannot write '" + FTempName + "'");
+      return false;
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool TSafeFile::Commit() {
+  if (FHandle < 0 || FWriteFailed) {
+    if (FError.empty()) FError = "'" + FTarget + "' is not open for writing";
+    Discard();
+    return false;
+  }
+  const int fd = static_cast<int>(std::exchange(FHandle, -1));
+  // On disk before the name points at it, so a crash leaves the old or the new file.
+  bool ok = ::fsync(fd) == 0;
+  if (!ok) Fail("cannot flush '" + FTempName + "'");
+  if (::close(fd) != 0 && ok) {
+    Fail("cannot close '" + FTempName + "'");
+    ok = false;
+  }
+  if (ok && ::rename(FTempName.c_str(), FTarget.c_str()) != 0) {
+    Fail("cannot replace '" + FTarget + "'");
+    ok = false;
+  }
+  if (!ok) {
+    Discard();
+    return false;
+  }
+  FTempName.clear();
+  return true;
+}
+
+void TSafeFile::Discard() {
+  if (FHandle >= 0) ::close(static_cast<int>(std::exchange(FHandle, -1)));
+  if (!FTempName.empty()) ::unlink(FTempName.c_str());
+  FTempName.clear();
+}
+
+}  // namespace glint

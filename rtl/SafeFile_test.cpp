@@ -1,0 +1,130 @@
+// The contract of TSafeFile on whichever side is built: the target changes only on
+// Commit, no temporary outlives its TSafeFile, and names already taken stay as they were.
+#include "rtl/SafeFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+namespace glint {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Numbered(const std::string& target, unsigned attempt) {
+  return target + ".t" + std::to_string(attempt);
+}
+
+std::string AlwaysTaken(const std::string& target, unsigned) { return target + ".taken"; }
+
+class SafeFile : public testing::Test {
+ protected:
+  void SetUp() override {
+    FDir = fs::temp_directory_path() / ("glint-safefile-" + std::to_string(std::random_device{}()));
+    fs::create_directories(FDir);
+  }
+  void TearDown() override { fs::remove_all(FDir); }
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(FDir))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+  fs::path FDir;
+};
+
+// Every way a write can end; only a successful Commit may change the target.
+TEST_F(SafeFile, TargetChangesOnlyOnCommit) {
+  enum class TEnd { Commit, Abandon, Throw };
+  const struct {
+    const char* Name;
+    bool TargetExists;
+    TEnd End;
+  } kCases[] = {{"replace", true, TEnd::Commit},
+                {"create", false, TEnd::Commit},
+                {"abandon", true, TEnd::Abandon},
+                {"abandon new", false, TEnd::Abandon},
+                {"exception", true, TEnd::Throw}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.Name);
+    fs::remove_all(FDir);
+    fs::create_directories(FDir);
+    const fs::path target = FDir / "target";
+    if (c.TargetExists) WriteText(target, "old");
+    try {
+      TSafeFile file(target.string());
+      ASSERT_TRUE(file.Open()) << file.Error();
+      EXPECT_EQ(Read(file.TempName()), "");
+      ASSERT_TRUE(file.Write("ne", 2));
+      if (c.End == TEnd::Throw) throw std::runtime_error("the writer failed");
+      ASSERT_TRUE(file.Write("w", 1));
+      if (c.End == TEnd::Commit) {
+        ASSERT_TRUE(file.Commit()) << file.Error();
+      }
+    } catch (const std::runtime_error&) {
+    }
+    const bool replaced = c.End == TEnd::Commit;
+    const bool exists = c.TargetExists || replaced;
+    EXPECT_EQ(Names(), exists ? std::set<std::string>{"target"} : std::set<std::string>{});
+    if (exists) {
+      EXPECT_EQ(Read(target), replaced ? "new" : "old");
+    }
+  }
+}
+
+TEST_F(SafeFile, FailedRenameRemovesTheTemporary) {
+  fs::create_directories(FDir / "target" / "inside");
+  TSafeFile file((FDir / "target").string());
+  ASSERT_TRUE(file.Open()) << file.Error();
+  ASSERT_TRUE(file.Write("data", 4));
+  EXPECT_FALSE(file.Commit());
+  EXPECT_NE(file.Error().find("target"), std::string::npos) << file.Error();
+  EXPECT_EQ(Names(), std::set<std::string>{"target"});
+  EXPECT_TRUE(fs::is_directory(FDir / "target" / "inside"));
+}
+
+// Whatever already has a temporary's name is someone else's and is left as it is.
+TEST_F(SafeFile, NamesAlreadyTakenAreSkippedUntouched) {
+  const fs::path target = FDir / "target";
+  WriteText(target.string() + ".t0", "first");
+  fs::create_directory(target.string() + ".t1");
+  WriteText(target.string() + ".t2", "third");
+  {
+    TSafeFile file(target.string(), Numbered);
+    ASSERT_TRUE(file.Open()) << file.Error();
+    EXPECT_EQ(file.TempName(), target.string() + ".t3");
+    ASSERT_TRUE(file.Write("new", 3));
+    ASSERT_TRUE(file.Commit()) << file.Error();
+  }
+  EXPECT_EQ(Read(target), "new");
+  EXPECT_EQ(Read(target.string() + ".t0"), "first");
+  EXPECT_TRUE(fs::is_directory(target.string() + ".t1"));
+  EXPECT_EQ(Read(target.string() + ".t2"), "third");
+  EXPECT_EQ(Names().size(), 4u);
+
+  WriteText(target.string() + ".taken", "theirs");
+  TSafeFile blocked(target.string(), AlwaysTaken);
+  EXPECT_FALSE(blocked.Open());
+  EXPECT_NE(blocked.Error().find("target"), std::string::npos) << blocked.Error();
+  EXPECT_FALSE(blocked.Write("x", 1));
+  EXPECT_FALSE(blocked.Commit());
+  EXPECT_EQ(Read(target.string() + ".taken"), "theirs");
+  EXPECT_EQ(Read(target), "new");
+}
+
+}  // namespace
+}  // namespace glint
