@@ -7,15 +7,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <istream>
 #include <iterator>
 #include <memory>
 #include <ostream>
-#include <random>
 
 #include "blowfish/Blowfish.h"
 #include "blowfish/BlowfishCore.h"
+#include "rtl/SafeFile.h"
 
 namespace glint {
 
@@ -75,61 +74,21 @@ class TFileSource : public TByteSource {
   std::FILE* FFile;
 };
 
-class TFileSink : public TByteSink {
+class TSafeFileSink : public TByteSink {
  public:
-  explicit TFileSink(std::FILE* file) : FFile(file) {}
+  explicit TSafeFileSink(TSafeFile& file) : FFile(file) {}
   bool Write(const std::uint8_t* data, std::size_t count) override {
-    return std::fwrite(data, 1, count, FFile) == count;
+    return FFile.Write(data, count);
   }
 
  private:
-  std::FILE* FFile;
+  TSafeFile& FFile;
 };
 
 struct TFileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
-
-// The output of a file operation: a fresh file beside the target, renamed over it only by
-// Commit, removed otherwise.
-class TTempFile {
- public:
-  explicit TTempFile(const std::string& target) : FTarget(target) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 16 && !FFile; ++attempt) {
-      char suffix[32];
-      std::snprintf(suffix, sizeof suffix, ".%08x.bftmp", static_cast<unsigned>(random()));
-      std::string name = target + suffix;
-      std::error_code ec;
-      if (std::filesystem::exists(name, ec) || ec) continue;
-      FFile.reset(std::fopen(name.c_str(), "wb"));
-      if (FFile) FName = std::move(name);
-    }
-  }
-  TTempFile(const TTempFile&) = delete;
-  TTempFile& operator=(const TTempFile&) = delete;
-  ~TTempFile() {
-    FFile.reset();
-    if (!FName.empty()) std::remove(FName.c_str());
-  }
-  std::FILE* File() const { return FFile.get(); }
-  bool Commit() {
-    const bool flushed = std::fflush(FFile.get()) == 0 && !std::ferror(FFile.get());
-    const bool closed = std::fclose(FFile.release()) == 0;
-    if (!flushed || !closed) return false;
-    std::error_code ec;
-    std::filesystem::rename(FName, FTarget, ec);
-    if (ec) return false;
-    FName.clear();
-    return true;
-  }
-
- private:
-  std::string FTarget;
-  std::string FName;
-  TFilePtr FFile;
-};
 
 bool PadByteOk(const std::uint8_t* block) {
   const std::uint8_t pad = block[7];
@@ -358,22 +317,23 @@ int TBlowfish::DecryptStream(std::istream& in, std::ostream& out) {
   return result;
 }
 
-// Both directions write a temporary file beside the target and rename it
-// over the target only when the whole run succeeded; a failed run also
-// leaves the chaining register as it was.
+// Both directions write a temporary file beside the target (TSafeFile) that replaces
+// the target only when the whole run succeeded; a failed run also leaves the chaining
+// register as it was. The input is open before the output exists, so the two may be
+// the same file.
 int TBlowfish::CipherFile(const std::string& inName, const std::string& outName, bool decrypt) {
   if (const int ready = CheckReady(); ready != kBfOk) return ready;
   TFilePtr in(std::fopen(inName.c_str(), "rb"));
   if (!in) return kBfFileError;
-  TTempFile temp(outName);
-  if (!temp.File()) return kBfFileError;
+  TSafeFile out(outName);
+  if (!out.Open()) return kBfFileError;
   TFileSource source(in.get());
-  TFileSink sink(temp.File());
+  TSafeFileSink sink(out);
   std::uint8_t chain[8];
   std::memcpy(chain, FChain, sizeof chain);
   int result = decrypt ? DecryptFrom(source, sink) : EncryptFrom(source, sink);
   in.reset();
-  if (result == kBfOk && !temp.Commit()) result = kBfFileError;
+  if (result == kBfOk && !out.Commit()) result = kBfFileError;
   if (result != kBfOk) std::memcpy(FChain, chain, sizeof chain);
   return result;
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "blowfish/Blowfish.h"
+#include "rtl/SafeFile.h"
 #include "tools/bfc/Terminal.h"
 
 namespace glint {
@@ -222,25 +223,36 @@ void RequireReadable(const std::string& in) {
   if (!probe) throw TRunError("cannot open " + Describe(in) + ": " + std::strerror(errno));
 }
 
-// Runs `op` from `in` into the file `out` through a temporary beside it.
+// An unbuffered stream buffer writing into a TSafeFile; the cipher writes whole chunks.
+class TSafeFileBuf : public std::streambuf {
+ public:
+  explicit TSafeFileBuf(TSafeFile& file) : FFile(file) {}
+
+ protected:
+  int overflow(int c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    return FFile.Write(&byte, 1) ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* data, std::streamsize count) override {
+    return FFile.Write(data, static_cast<std::size_t>(count)) ? count : 0;
+  }
+
+ private:
+  TSafeFile& FFile;
+};
+
+// Runs `op` into the file `out` through a temporary beside it (TSafeFile), which
+// replaces `out` only when `op` succeeded.
 template <class Op>
 int ToFile(const std::string& out, Op op) {
-  const std::string temp = out + ".bfc-partial";
-  int result;
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (!file) return kBfFileError;
-    result = op(file);
-    file.close();
-    if (result == kBfOk && !file) result = kBfFileError;
-  }
-  std::error_code ec;
-  if (result == kBfOk) std::filesystem::rename(temp, out, ec);
-  if (result != kBfOk || ec) {
-    std::filesystem::remove(temp, ec);
-    return result != kBfOk ? result : kBfFileError;
-  }
-  return kBfOk;
+  TSafeFile file(out);
+  if (!file.Open()) return kBfFileError;
+  TSafeFileBuf buffer(file);
+  std::ostream stream(&buffer);
+  const int result = op(stream);
+  if (result != kBfOk) return result;
+  return stream && file.Commit() ? kBfOk : kBfFileError;
 }
 
 void RunData(TBlowfish& bf, const TOptions& o) {

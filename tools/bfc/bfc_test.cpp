@@ -105,6 +105,34 @@ TEST_F(Bfc, FailedDecryptionWritesNothing) {
   EXPECT_EQ(Read(Path("target")), "precious");
 }
 
+// OUT.bfc-partial was once the fixed temporary, opened with truncation, so a link of that
+// name had bfc write through it into another file. Whatever has that name stays as it is.
+TEST_F(Bfc, AFileOrLinkAtTheOldTemporaryNameIsLeftAlone) {
+  const std::string keys = std::string("--key-hex ") + kKeyHex + " --iv-hex " + kIVHex + " ";
+  const std::string plain = RandomBytes(100);
+  const std::string junk = RandomBytes(64);
+  const std::string partial = Path("out.bfc-partial");
+  Write(Path("victim"), "victim's data");
+  for (const bool link : {true, false}) {
+    SCOPED_TRACE(link ? "link" : "file");
+    fs::remove(partial);
+    if (link) {
+      fs::create_symlink(Path("victim"), partial);
+    } else {
+      Write(partial, "someone's partial file");
+    }
+    EXPECT_EQ(Run("decrypt " + keys + "- " + Path("out"), &junk).Status, 1);
+    const TRun run = Run("encrypt " + keys + "- " + Path("out"), &plain);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(Read(Path("out")).size(), 104u);
+    EXPECT_EQ(Read(Path("victim")), "victim's data");
+    EXPECT_EQ(fs::is_symlink(partial), link);
+    if (!link) {
+      EXPECT_EQ(Read(partial), "someone's partial file");
+    }
+  }
+}
+
 TEST_F(Bfc, StringsAndMacAgreeWithTheComponent) {
   TRun run = Run(std::string("encrypt --key secret --iv salt --string 'hello, world'"));
   ASSERT_EQ(run.Status, 0) << run.Err;
