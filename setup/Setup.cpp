@@ -1,5 +1,6 @@
 #include "setup/Setup.h"
 
+#include <string>
 #include <vector>
 
 #include "setup/MyRegistry.h"
@@ -62,7 +63,7 @@ std::string ProgramDirectory(std::string_view programPath) {
                                        : std::string(programPath.substr(0, cut + 1));
 }
 
-std::string RegisterAddIns(const std::string& directory) {
+std::string RegisterAddIns(const std::string& directory, bool* complete) {
   std::string registered;
   std::vector<std::string> failures;
   bool found = false;
@@ -90,13 +91,21 @@ std::string RegisterAddIns(const std::string& directory) {
 
   std::string message = found ? registered : kNothing;
   for (const std::string& line : failures) message += (message.empty() ? "" : "\n") + line;
+  if (complete) *complete = failures.empty();
   return message;
 }
 
-std::string RunSetup() {
-  std::string message = RegisterAddIns(ProgramDirectory(ModulePath()));
+int RunSetup() {
+  bool complete = false;
+  std::string message = RegisterAddIns(ProgramDirectory(ModulePath()), &complete);
+  // Written values are only safe once the registry has them on disk; the in-memory
+  // registry saves its file here, or says why it cannot.
+  if (const LONG rc = RegFlushKey(HKEY_CURRENT_USER); rc != ERROR_SUCCESS) {
+    message += "\nCould not save the registry (error " + std::to_string(rc) + ").";
+    complete = false;
+  }
   MessageBoxA(nullptr, message.c_str(), kTitle, MB_OK);
-  return message;
+  return complete ? 0 : 1;
 }
 
 }  // namespace glint

@@ -1,8 +1,6 @@
 // Setup: registers the Glint Monitor add-in builds lying beside it. It takes no
-// arguments and ends with exit code 0 once its message box is closed.
+// arguments and, once its message box is closed, ends with exit code 0 when all it
+// registered is saved, 1 when something could not be written.
 #include "setup/Setup.h"
 
-int main() {
-  glint::RunSetup();
-  return 0;
-}
+int main() { return glint::RunSetup(); }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "win32api/MemRegistry.h"
@@ -206,6 +207,18 @@ std::string ReadFile(const fs::path& p) {
   return s.str();
 }
 
+// A new registry file is written as the registry editor writes one: UTF-16LE with a byte
+// order mark and CRLF line breaks.
+std::string EditorFile(std::string_view ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) {
+    if (c == '\n') bytes += std::string("\r\0", 2);
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
 // The real program, copied beside an add-in build, keeping its registry in a file.
 TEST_F(Setup, ProgramRegistersFromItsOwnDirectory) {
   UseDirectory("Glint Kit");
@@ -219,27 +232,74 @@ TEST_F(Setup, ProgramRegistersFromItsOwnDirectory) {
   EXPECT_EQ(ReadFile(out), "Glint Monitor Registration\nGlint Monitor for D4 registered!\n");
   std::string dir = Dir();
   EXPECT_EQ(ReadFile(reg),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CURRENT_USER\\Software]\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Borland]\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Borland\\Delphi]\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Borland\\Delphi\\4.0]\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Borland\\Delphi\\4.0\\Experts]\n"
-            "\"GlintMonExpert4\"=\"" +
-                dir +
-                "GlintMonExpert4.dll\"\n\n"
-                "[HKEY_CURRENT_USER\\Software\\Brackenware]\n\n"
-                "[HKEY_CURRENT_USER\\Software\\Brackenware\\Glint Monitor]\n"
-                "\"HelpFile\"=\"" +
-                dir +
-                "Glint.hlp\"\n\n"
-                "[HKEY_CURRENT_USER\\Software\\Brackenware\\Glint Monitor Expert]\n"
-                "\"HelpFile\"=\"" +
-                dir + "Glint.hlp\"\n\n");
+            EditorFile("Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Software]\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Borland]\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Borland\\Delphi]\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Borland\\Delphi\\4.0]\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Borland\\Delphi\\4.0\\Experts]\n"
+                       "\"GlintMonExpert4\"=\"" +
+                       dir +
+                       "GlintMonExpert4.dll\"\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brackenware]\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brackenware\\Glint Monitor]\n"
+                       "\"HelpFile\"=\"" +
+                       dir +
+                       "Glint.hlp\"\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brackenware\\Glint Monitor Expert]\n"
+                       "\"HelpFile\"=\"" +
+                       dir + "Glint.hlp\"\n\n"));
   // A second run over the saved file changes nothing.
   std::string once = ReadFile(reg);
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadFile(reg), once);
+}
+
+// A registry Setup cannot load is never written, and one it cannot save is not reported as
+// saved: either way the run fails after its message box, with the file's name and line.
+TEST_F(Setup, ProgramFailsWhenTheRegistryCannotBeLoadedOrSaved) {
+  const std::string header = "Windows Registry Editor Version 5.00\n\n";
+  const struct {
+    const char* Name;
+    std::string File;  // the registry file's text; empty: no file, in a missing folder
+    const char* Error;
+    const char* Message;
+  } kCases[] = {
+      {"type beyond 64 bits", header + "[HKEY_CURRENT_USER\\A]\n\"t\"=hex(10000000000000000):00\n",
+       "registry.reg: line 4: value type 10000000000000000 does not fit 32 bits", "error 1009"},
+      {"type beyond 32 bits", header + "[HKEY_CURRENT_USER\\A]\n\"t\"=hex(100000001):00\n",
+       "registry.reg: line 4: value type 100000001 does not fit 32 bits", "error 1009"},
+      {"empty key part", header + "[HKEY_CURRENT_USER\\\\Lost]\n\"t\"=\"x\"\n",
+       "registry.reg: line 3: a key name with an empty part", "error 1009"},
+      {"unwritable", "", "cannot create a temporary file beside", "error 1016"},
+  };
+  AddFile("GlintMonExpert4.dll");
+  fs::copy_file(GLINT_SETUP_EXE, FDir / "Setup");
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.Name);
+    fs::path reg = FRoot / "registry.reg";
+    if (c.File.empty()) {
+      reg = FRoot / "missing" / "registry.reg";
+    } else {
+      std::ofstream(reg, std::ios::binary) << c.File;
+    }
+    const fs::path out = FRoot / "out.txt", err = FRoot / "err.txt";
+    const std::string command = "GLINT_REGISTRY_FILE='" + reg.string() + "' '" +
+                                (FDir / "Setup").string() + "' >'" + out.string() + "' 2>'" +
+                                err.string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(ReadFile(err).find(c.Error), std::string::npos) << ReadFile(err);
+    EXPECT_NE(ReadFile(out).find("Glint Monitor Registration\nGlint Monitor for D4 registered!\n"
+                                 "Could not save the registry ("),
+              std::string::npos);
+    EXPECT_NE(ReadFile(out).find(c.Message), std::string::npos) << ReadFile(out);
+    if (!c.File.empty()) {
+      EXPECT_EQ(ReadFile(reg), c.File);
+    }
+  }
+  EXPECT_FALSE(fs::exists(FRoot / "missing"));
 }
 
 }  // namespace

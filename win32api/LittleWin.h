@@ -59,6 +59,8 @@ inline constexpr LONG ERROR_MOD_NOT_FOUND = 126;
 inline constexpr LONG ERROR_BAD_PATHNAME = 161;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+inline constexpr LONG ERROR_BADDB = 1009;
+inline constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;
 inline constexpr LONG ERROR_KEY_DELETED = 1018;
 
 // Value types.
@@ -130,6 +132,10 @@ LONG RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
                    BYTE* data, DWORD* dataSize);
 LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* cls,
                    DWORD* clsSize, FILETIME* lastWrite);
+// Writes the key's changes to disk now. The in-memory side saves GLINT_REGISTRY_FILE
+// (when set): ERROR_REGISTRY_IO_FAILED when that fails, ERROR_BADDB when the file could
+// not be loaded (and so is never written).
+LONG RegFlushKey(HKEY key);
 
 // Files and module (kernel32).
 HANDLE FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* findData);

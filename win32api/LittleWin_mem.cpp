@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -201,28 +202,41 @@ LONG FindKey(HKEY key, const char* subKey, TKeyNode** found) {
   return ERROR_SUCCESS;
 }
 
-// Loads GLINT_REGISTRY_FILE before main and saves it back at exit.
+// Loads GLINT_REGISTRY_FILE before main and saves it back on RegFlushKey and at exit, in
+// the style it was loaded in. A file that did not load is never written.
 class TPersistence {
  public:
   TPersistence() {
     State();  // constructed first, so it outlives this object
     const char* file = std::getenv("GLINT_REGISTRY_FILE");
     if (!file || !*file) return;
+    FFile = file;
     std::string error;
-    if (MemRegistryLoadFile(file, &error)) {
-      FFile = file;
-    } else {
-      std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s; the file is left unchanged\n", error.c_str());
+    // Nothing a file holds may end the program before main, not even running out of memory.
+    try {
+      FLoaded = MemRegistryLoadFile(FFile, &error, &FStyle);
+    } catch (const std::exception& e) {
+      error = FFile + ": " + e.what();
     }
+    if (!FLoaded)
+      std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s; the file is left unchanged\n", error.c_str());
   }
   ~TPersistence() {
+    if (FLoaded) Flush();
+  }
+  LONG Flush() {
+    if (FFile.empty()) return ERROR_SUCCESS;
+    if (!FLoaded) return ERROR_BADDB;
     std::string error;
-    if (!FFile.empty() && !MemRegistrySaveFile(FFile, &error))
-      std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s\n", error.c_str());
+    if (MemRegistrySaveFile(FFile, &error, FStyle)) return ERROR_SUCCESS;
+    std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s\n", error.c_str());
+    return ERROR_REGISTRY_IO_FAILED;
   }
 
  private:
   std::string FFile;
+  TRegFileStyle FStyle;
+  bool FLoaded = false;
 };
 
 TPersistence gPersistence;
@@ -385,6 +399,13 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
   if (clsSize) *clsSize = 0;
   if (lastWrite) *lastWrite = FILETIME{0, 0};
   return ERROR_SUCCESS;
+}
+
+LONG RegFlushKey(HKEY key) {
+  std::lock_guard lock(State().Lock);
+  TKeyNode* node = nullptr;
+  if (LONG rc = Resolve(key, 0, &node); rc != ERROR_SUCCESS) return rc;
+  return gPersistence.Flush();
 }
 
 HANDLE FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* findData) {

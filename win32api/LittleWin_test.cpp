@@ -131,8 +131,10 @@ TEST_F(LittleWin, HandlesCloseOnceAndKeepTheirAccess) {
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kScratch, 0, KEY_READ, &key), ERROR_SUCCESS);
   EXPECT_EQ(SetString(key, "Top", "1"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegFlushKey(key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
   // A predefined root stays usable after that close.
   TRegKey again;

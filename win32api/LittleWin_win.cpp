@@ -83,6 +83,8 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
                          reinterpret_cast<::FILETIME*>(lastWrite));
 }
 
+LONG RegFlushKey(HKEY key) { return ::RegFlushKey(Native(key)); }
+
 HANDLE FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* findData) {
   ::WIN32_FIND_DATAA data;
   HANDLE find = ::FindFirstFileA(fileName, &data);

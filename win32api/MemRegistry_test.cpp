@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "win32api/RegKey.h"
 
@@ -87,7 +88,8 @@ TEST_F(MemRegistry, ExportsInTheRegistryEditorFormat) {
             "\"GlintMonExpert4\"=\"C:\\\\My \\\"Tools\\\"\\\\GlintMonExpert4.dll\"\n"
             "\"Count\"=dword:0000002a\n"
             "@=hex:de,ad,00\n"
-            "\"NoZero\"=hex(1):de,ad\n\n"
+            // In a 5.00 file the data of string types is UTF-16LE, as the editor writes it.
+            "\"NoZero\"=hex(1):de,00,ad,00\n\n"
             "[HKEY_LOCAL_MACHINE\\Software]\n\n"
             "[HKEY_LOCAL_MACHINE\\Software\\Empty]\n\n");
 }
@@ -160,6 +162,18 @@ std::string ReadFile(const std::filesystem::path& p) {
   return s.str();
 }
 
+// A new registry file is written as the registry editor writes one: UTF-16LE with a byte
+// order mark and CRLF line breaks.
+std::string EditorFile(std::string_view ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) {
+    if (c == '\n') bytes += std::string("\r\0", 2);
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
 TEST(MemRegistryFile, RegistryFileIsLoadedAtStartAndSavedAtExit) {
   namespace fs = std::filesystem;
   fs::path dir = fs::temp_directory_path() / ("glint-memreg-" + std::to_string(::getpid()));
@@ -172,13 +186,12 @@ TEST(MemRegistryFile, RegistryFileIsLoadedAtStartAndSavedAtExit) {
   std::string command = child + " 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(ReadFile(file),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CURRENT_USER\\Software]\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Child]\n"
-            "\"Run0\"=\"done\"\n"
-            "\"Run1\"=\"done\"\n\n");
-  EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
+  EXPECT_EQ(ReadFile(file), EditorFile("Windows Registry Editor Version 5.00\n\n"
+                                       "[HKEY_CURRENT_USER\\Software]\n\n"
+                                       "[HKEY_CURRENT_USER\\Software\\Child]\n"
+                                       "\"Run0\"=\"done\"\n"
+                                       "\"Run1\"=\"done\"\n\n"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);  // no temporary left
 
   // A file that does not parse is reported and kept as it was.
   std::ofstream(file, std::ios::trunc) << "garbage\n";
@@ -186,6 +199,29 @@ TEST(MemRegistryFile, RegistryFileIsLoadedAtStartAndSavedAtExit) {
   ASSERT_EQ(std::system(errCommand.c_str()), 0);
   EXPECT_EQ(ReadFile(file), "garbage\n");
   EXPECT_NE(ReadFile(dir / "err.txt").find("GLINT_REGISTRY_FILE"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+// FILE.tmp was once the fixed temporary, opened with truncation, so a link of that name
+// had the save write through it into another file.
+TEST(MemRegistryFile, ALinkAtTheOldTemporaryNameIsLeftAlone) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("glint-memreg-link-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string file = (dir / "registry.reg").string();
+  std::ofstream(dir / "victim") << "victim's data";
+  fs::create_symlink(dir / "victim", file + ".tmp");
+  MemRegistryReset();
+  TRegKey key;
+  ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Saved", key), ERROR_SUCCESS);
+  std::string error;
+  EXPECT_TRUE(MemRegistrySaveFile(file, &error)) << error;
+  EXPECT_EQ(ReadFile(dir / "victim"), "victim's data");
+  EXPECT_TRUE(fs::is_symlink(file + ".tmp"));
+  MemRegistryReset();
+  EXPECT_TRUE(MemRegistryLoadFile(file, &error)) << error;
+  EXPECT_TRUE(MemRegistryKeyExists(HKEY_CURRENT_USER, "Software\\Saved"));
+  MemRegistryReset();
   fs::remove_all(dir);
 }
 
