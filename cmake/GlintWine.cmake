@@ -13,6 +13,13 @@
 
 set(GLINT_WINE_STATE ${CMAKE_BINARY_DIR}/wine-state)
 set(GLINT_WINE_SCRIPTS ${PROJECT_SOURCE_DIR}/tests/wine)
+# The prefix matches the build: a 64-bit build (for hosts that cannot run
+# 32-bit code) gets a 64-bit prefix and Wine's 64-bit loader.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(GLINT_WINE_ARCH win64)
+else()
+  set(GLINT_WINE_ARCH win32)
+endif()
 
 function(glint_wine_fixture)
   get_property(defined GLOBAL PROPERTY GLINT_WINE_FIXTURE)
@@ -20,7 +27,8 @@ function(glint_wine_fixture)
     return()
   endif()
   set_property(GLOBAL PROPERTY GLINT_WINE_FIXTURE ON)
-  add_test(NAME wine_setup COMMAND bash ${GLINT_WINE_SCRIPTS}/wine-setup.sh ${GLINT_WINE_STATE})
+  add_test(NAME wine_setup
+           COMMAND bash ${GLINT_WINE_SCRIPTS}/wine-setup.sh ${GLINT_WINE_STATE} ${GLINT_WINE_ARCH})
   set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine LABELS wine TIMEOUT 400
                        RESOURCE_LOCK wine_display)
   add_test(NAME wine_cleanup COMMAND bash ${GLINT_WINE_SCRIPTS}/wine-cleanup.sh ${GLINT_WINE_STATE})

@@ -6,7 +6,7 @@
 #
 # Usage: Setup_wine_test.sh <Setup.exe> <GlintMonExpert4.dll to copy>
 # Uses $DISPLAY when set, else starts its own Xvfb. Works in a throw-away
-# WINEPREFIX that is removed afterwards. Exit 77 = skipped (no wine/xdotool).
+# WINEPREFIX that is removed afterwards. A missing tool is a failure.
 set -u
 
 setup_exe=${1:?usage: Setup_wine_test.sh <Setup.exe> <GlintMonExpert4.dll>}
@@ -14,8 +14,8 @@ addin_dll=${2:?usage: Setup_wine_test.sh <Setup.exe> <GlintMonExpert4.dll>}
 
 for tool in wine wineserver winepath xdotool; do
   if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed; the Wine test of Setup.exe needs it"
-    exit 77
+    echo "FAIL: $tool is not installed; the Wine test of Setup.exe needs it"
+    exit 1
   fi
 done
 for f in "$setup_exe" "$addin_dll"; do
@@ -40,7 +40,7 @@ fail() {
 }
 
 if [[ -z ${DISPLAY:-} ]]; then
-  command -v Xvfb >/dev/null || { echo "SKIP: no DISPLAY and no Xvfb"; exit 77; }
+  command -v Xvfb >/dev/null || fail "no DISPLAY and no Xvfb"
   for n in $(seq 90 120); do
     [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &

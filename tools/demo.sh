@@ -14,9 +14,16 @@ report=${1:-samples/inventory.gln}
 [ -f "$report" ] || { echo "demo: no report to show ($report)"; exit 2; }
 report=$(cd "$(dirname "$report")" && pwd)/$(basename "$report")
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)" --target GlintHost glint GlintMonExpert4 Setup
-build=$PWD/build/win32
+. tests/wine/wine-arch.sh
+preset=win32
+if ! glint_host_runs_i386; then
+  echo "This host cannot run 32-bit programs: the demo uses the 64-bit build of the same sources."
+  preset=win64
+fi
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset -j "$(nproc)" --target GlintHost glint GlintMonExpert4 Setup
+build=$PWD/build/$preset
+glint_use_wine $preset "$build"
 host=$build/ide/host/GlintHost.exe
 glint=$build/tools/glint/glint.exe
 kit=$build/kit
@@ -24,7 +31,7 @@ mkdir -p "$kit"
 cp "$build/monitor/win32/GlintMonExpert4.dll" "$build/setup/Setup.exe" "$kit/"
 winpath() { echo "Z:${1//\//\\}"; }
 
-export WINEPREFIX=$build/demo-prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$build/demo-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb=""
 cleanup() {
   [ -n "${hostpid:-}" ] && kill "$hostpid" 2>/dev/null

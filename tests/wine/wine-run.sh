@@ -8,7 +8,9 @@ if [ ! -f "$state/display" ]; then
   echo "the Wine fixture did not run (test wine_setup)"
   exit 1
 fi
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all
+. "$(dirname "$0")/wine-arch.sh"
+glint_use_wine "$(cat "$state/arch")" "$state"
+export WINEPREFIX="$state/prefix" WINEDEBUG=-all
 export DISPLAY=$(cat "$state/display")
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export GLINT_WINE_STATE="$state"

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Prepares the Wine tests of one ctest run: a throw-away 32-bit Wine prefix
-# with the fonts Wine ships, and a private Xvfb display (24-bit, so
-# screenshots keep their colours), both recorded under STATE_DIR for
+# Prepares the Wine tests of one ctest run: a throw-away Wine prefix (32-bit,
+# or 64-bit for the 64-bit build) with the fonts Wine ships, and a private
+# Xvfb display (24-bit, so screenshots keep their colours), recorded under
+# STATE_DIR for
 # wine-run.sh. Fails, with the reason, when Wine or a display is missing: the
 # Wine tests never pass by not running.
 set -u
-state=${1:?usage: wine-setup.sh STATE_DIR}
+state=${1:?usage: wine-setup.sh STATE_DIR [win32|win64]}
+arch=${2:-win32}
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-arch.sh"
 
 # A previous run that was interrupted may have left its display behind.
 bash "$here/wine-cleanup.sh" "$state" >/dev/null 2>&1
 rm -rf "$state"
 mkdir -p "$state"
+echo "$arch" >"$state/arch"
+glint_use_wine "$arch" "$state"
 
 fail() {
   echo "$1"
@@ -36,7 +41,7 @@ else
   fail "no X display and no Xvfb (apt-get install xvfb)"
 fi
 
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all DISPLAY=$(cat "$state/display")
+export WINEPREFIX="$state/prefix" WINEDEBUG=-all DISPLAY=$(cat "$state/display")
 # No Mono/Gecko prompts: the tests need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 start=$(date +%s)
