@@ -11,23 +11,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "rtl/SafeFileTestUtil.h"
+
 namespace glint {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Numbered(const std::string& target, unsigned attempt) {
-  return target + ".t" + std::to_string(attempt);
-}
+using safefile_test::Numbered;
+using safefile_test::Read;
+using safefile_test::WriteText;
 
 std::string AlwaysTaken(const std::string& target, unsigned) { return target + ".taken"; }
 

@@ -59,11 +59,16 @@ void TStringGrid::SetRowCount(int count) {
     Relayout(FColCount, count);
   }
   FRowCount = count;
+  KeepPositionsInside();
+  Changed(TControlChange::Content);
+}
+
+void TStringGrid::KeepPositionsInside() noexcept {
+  const int count = FRowCount;
   if (FFixedRows >= count) FFixedRows = count - 1;
   if (FRow >= count) FRow = count - 1;
   if (FRow < FFixedRows) FRow = FFixedRows;
   if (FTopRow >= count) FTopRow = std::max(FFixedRows, count - 1);
-  Changed(TControlChange::Content);
 }
 
 void TGridRows::Reserve(int rows) {
@@ -95,12 +100,8 @@ void TStringGrid::SwapRows(TGridRows& rows) noexcept {
   if (rows.FColCount != FColCount || rows.FRowBase.empty()) return;
   FCells.swap(rows.FCells);
   FRowBase.swap(rows.FRowBase);
-  const int count = static_cast<int>(FRowBase.size());
-  FRowCount = count;
-  if (FFixedRows >= count) FFixedRows = count - 1;
-  if (FRow >= count) FRow = count - 1;
-  if (FRow < FFixedRows) FRow = FFixedRows;
-  if (FTopRow >= count) FTopRow = std::max(FFixedRows, count - 1);
+  FRowCount = static_cast<int>(FRowBase.size());
+  KeepPositionsInside();
   Changed(TControlChange::Content);
 }
 

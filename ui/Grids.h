@@ -176,6 +176,8 @@ class TStringGrid : public TControl {
   const TGridCell& Cell(int col, int row) const {
     return FCells[FRowBase[static_cast<std::size_t>(row)] + static_cast<std::size_t>(col)];
   }
+  // After the row count changed: fixed, current and top rows inside it.
+  void KeepPositionsInside() noexcept;
   // Lays the cells out anew, rows in order, `cols` wide, keeping what fits.
   void Relayout(int cols, int rows);
 
