@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "win32api/MemRegistry.h"
+#include "win32api/RegFileTestUtil.h"
 
 namespace glint {
 namespace {
@@ -200,24 +201,8 @@ TEST(SetupPath, ProgramDirectoryKeepsItsSeparator) {
   EXPECT_EQ(ProgramDirectory("Setup.exe"), "");
 }
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// A new registry file is written as the registry editor writes one: UTF-16LE with a byte
-// order mark and CRLF line breaks.
-std::string EditorFile(std::string_view ascii) {
-  std::string bytes = "\xFF\xFE";
-  for (char c : ascii) {
-    if (c == '\n') bytes += std::string("\r\0", 2);
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
+using regfile_test::EditorFile;
+using regfile_test::ReadFile;
 
 // The real program, copied beside an add-in build, keeping its registry in a file.
 TEST_F(Setup, ProgramRegistersFromItsOwnDirectory) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "win32api/RegFileTestUtil.h"
 #include "win32api/RegKey.h"
 
 namespace glint::win32 {
@@ -155,24 +156,8 @@ TEST(MemRegistryChild, DISABLED_AppendsOneValue) {
   ASSERT_EQ(SetString(key.Get(), name.c_str(), "done"), ERROR_SUCCESS);
 }
 
-std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// A new registry file is written as the registry editor writes one: UTF-16LE with a byte
-// order mark and CRLF line breaks.
-std::string EditorFile(std::string_view ascii) {
-  std::string bytes = "\xFF\xFE";
-  for (char c : ascii) {
-    if (c == '\n') bytes += std::string("\r\0", 2);
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
+using regfile_test::EditorFile;
+using regfile_test::ReadFile;
 
 TEST(MemRegistryFile, RegistryFileIsLoadedAtStartAndSavedAtExit) {
   namespace fs = std::filesystem;
