@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,12 +17,30 @@ namespace glint {
 
 namespace {
 
+constexpr int kDefaultTimeoutSeconds = 300;
+
 int SendReport(const std::vector<std::string>& args) {
-  if (args.size() != 1) {
+  std::vector<std::string> files;
+  int timeoutSeconds = kDefaultTimeoutSeconds;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--timeout" && i + 1 < args.size()) {
+      char* end = nullptr;
+      const long seconds = std::strtol(args[++i].c_str(), &end, 10);
+      if (*end != '\0' || seconds <= 0 || seconds > 86400) {
+        std::fprintf(stderr, "glint send: --timeout takes 1 to 86400 seconds, not '%s'\n",
+                     args[i].c_str());
+        return kExitFailed;
+      }
+      timeoutSeconds = static_cast<int>(seconds);
+    } else {
+      files.push_back(args[i]);
+    }
+  }
+  if (files.size() != 1) {
     std::fputs("glint send: expected one report file (see glint send --help)\n", stderr);
     return kExitFailed;
   }
-  const std::string& fileName = args[0];
+  const std::string& fileName = files[0];
   std::ifstream in(fileName, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "glint send: cannot read '%s'\n", fileName.c_str());
@@ -46,7 +65,17 @@ int SendReport(const std::vector<std::string>& args) {
   COPYDATASTRUCT data{};
   data.cbData = static_cast<DWORD>(text.size() + 1);
   data.lpData = text.data();
-  const LRESULT answer = SendMessageA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+  // Bounded: a receiver that never answers (Wine cannot deliver a report
+  // larger than the receiving thread's stack) must not hold the sender.
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(monitor, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                           static_cast<UINT>(timeoutSeconds) * 1000, &answer)) {
+    std::fprintf(stderr,
+                 "glint send: the monitor did not answer within %d s; the report '%s' may not "
+                 "be shown\n",
+                 timeoutSeconds, fileName.c_str());
+    return kExitRejected;
+  }
   if (answer == 1) return kExitOk;
   std::fprintf(stderr, "glint send: the monitor rejected the report '%s'\n", fileName.c_str());
   return kExitRejected;
@@ -55,11 +84,13 @@ int SendReport(const std::vector<std::string>& args) {
 }  // namespace
 
 void AddPlatformCommands(std::vector<TGlintCommand>& commands) {
-  commands.push_back({"send", "glint send REPORT",
+  commands.push_back({"send", "glint send [--timeout SECONDS] REPORT",
                       "  Sends the report file to the open Glint Monitor window (window class\n"
-                      "  TGlintMonitor) in one WM_COPYDATA and waits until the window shows it.\n"
-                      "  Exit status: 0 shown; 1 the monitor rejected the report (it shows why);\n"
-                      "  2 not sent: no monitor window is open, or the file cannot be read.",
+                      "  TGlintMonitor) in one WM_COPYDATA and waits until the window shows it,\n"
+                      "  at most SECONDS (default 300).\n"
+                      "  Exit status: 0 shown; 1 the monitor rejected the report (it shows why)\n"
+                      "  or did not answer in time; 2 not sent: no monitor window is open, or\n"
+                      "  the file cannot be read.",
                       SendReport});
 }
 
