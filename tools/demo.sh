@@ -80,7 +80,7 @@ fi
 wine "$host" --ide 4 --open-monitor &
 hostpid=$!
 sent=1
-for _ in $(seq 150); do
+for _ in $(seq 450); do
   if wine "$glint" send "$report" 2>/dev/null; then sent=0; break; fi
   sleep 0.2
 done
