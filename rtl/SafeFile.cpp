@@ -1,4 +1,5 @@
-// The portable part of TSafeFile: construction, cleanup and the default temporary names.
+// The portable part of TSafeFile: construction, commit and cleanup order, and the default
+// temporary names.
 #include "rtl/SafeFile.h"
 
 #include <chrono>
@@ -34,5 +35,19 @@ TSafeFile::TSafeFile(std::string target, TTempNamer namer)
     : FTarget(std::move(target)), FNamer(namer) {}
 
 TSafeFile::~TSafeFile() { Discard(); }
+
+bool TSafeFile::Commit() {
+  if (FHandle == -1 || FWriteFailed) {
+    if (FError.empty()) FError = "'" + FTarget + "' is not open for writing";
+    Discard();
+    return false;
+  }
+  if (!FlushCloseAndRename()) {
+    Discard();
+    return false;
+  }
+  FTempName.clear();
+  return true;
+}
 
 }  // namespace glint

@@ -54,6 +54,8 @@ class TSafeFile {
  private:
   void Fail(const std::string& what);  // records what failed with the system's reason
   void Discard();                      // closes and removes the temporary
+  // The platform's part of Commit: flush, close, rename; false (with Fail) when a step fails.
+  bool FlushCloseAndRename();
 
   std::string FTarget;
   TTempNamer FNamer;

@@ -1,10 +1,14 @@
 // rtl/SafeFileTestUtil.h: what both TSafeFile test files need: reading and
-// writing whole files, and a predictable temporary-name generator.
+// writing whole files, a predictable temporary-name generator and a scratch
+// directory per test.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace glint::safefile_test {
@@ -24,5 +28,16 @@ inline void WriteText(const fs::path& path, const std::string& text) {
 inline std::string Numbered(const std::string& target, unsigned attempt) {
   return target + ".t" + std::to_string(attempt);
 }
+
+// A fresh directory for each test, removed after it.
+class TTempDirTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    FDir = fs::temp_directory_path() / ("glint-safefile-" + std::to_string(std::random_device{}()));
+    fs::create_directories(FDir);
+  }
+  void TearDown() override { fs::remove_all(FDir); }
+  fs::path FDir;
+};
 
 }  // namespace glint::safefile_test

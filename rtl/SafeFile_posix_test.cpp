@@ -27,15 +27,7 @@ bool Replace(const fs::path& target, const std::string& text) {
   return file.Open() && file.Write(text.data(), text.size()) && file.Commit();
 }
 
-class SafeFilePosix : public testing::Test {
- protected:
-  void SetUp() override {
-    FDir = fs::temp_directory_path() / ("glint-safefile-" + std::to_string(std::random_device{}()));
-    fs::create_directories(FDir);
-  }
-  void TearDown() override { fs::remove_all(FDir); }
-  fs::path FDir;
-};
+using SafeFilePosix = safefile_test::TTempDirTest;
 
 // The old way, "does it exist? then fopen", follows a dangling link and writes where it
 // points; a link to a file it truncated.

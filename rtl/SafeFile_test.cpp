@@ -24,20 +24,14 @@ using safefile_test::WriteText;
 
 std::string AlwaysTaken(const std::string& target, unsigned) { return target + ".taken"; }
 
-class SafeFile : public testing::Test {
+class SafeFile : public safefile_test::TTempDirTest {
  protected:
-  void SetUp() override {
-    FDir = fs::temp_directory_path() / ("glint-safefile-" + std::to_string(std::random_device{}()));
-    fs::create_directories(FDir);
-  }
-  void TearDown() override { fs::remove_all(FDir); }
   std::set<std::string> Names() const {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(FDir))
       names.insert(entry.path().filename().string());
     return names;
   }
-  fs::path FDir;
 };
 
 // Every way a write can end; only a successful Commit may change the target.

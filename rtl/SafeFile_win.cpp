@@ -67,12 +67,7 @@ bool TSafeFile::Write(const void* data, std::size_t size) {
   return true;
 }
 
-bool TSafeFile::Commit() {
-  if (FHandle == -1 || FWriteFailed) {
-    if (FError.empty()) FError = "'" + FTarget + "' is not open for writing";
-    Discard();
-    return false;
-  }
+bool TSafeFile::FlushCloseAndRename() {
   HANDLE file = Native(std::exchange(FHandle, -1));
   // On disk before the name points at it, so a crash leaves the old or the new file.
   bool ok = ::FlushFileBuffers(file) != 0;
@@ -86,12 +81,7 @@ bool TSafeFile::Commit() {
     Fail("cannot replace '" + FTarget + "'");
     ok = false;
   }
-  if (!ok) {
-    Discard();
-    return false;
-  }
-  FTempName.clear();
-  return true;
+  return ok;
 }
 
 void TSafeFile::Discard() {
