@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "ide/EditIntf.h"
 #include "ide/VirtIntf.h"
 
 namespace glint {
