@@ -65,4 +65,22 @@ inline void ReleaseIntf(TInterface* intf) {
   if (intf) intf->Release();
 }
 
+// Holds the one reference a host call returned and releases it on scope
+// exit; locals are destroyed in reverse order, so host objects go back in
+// reverse order of getting them.
+template <class T>
+class THostRef {
+ public:
+  explicit THostRef(T* intf) : FIntf(intf) {}
+  THostRef(const THostRef&) = delete;
+  THostRef& operator=(const THostRef&) = delete;
+  ~THostRef() { ReleaseIntf(FIntf); }
+  T* operator->() const { return FIntf; }
+  T* Get() const { return FIntf; }
+  explicit operator bool() const { return FIntf != nullptr; }
+
+ private:
+  T* FIntf;
+};
+
 }  // namespace glint

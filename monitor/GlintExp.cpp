@@ -10,23 +10,6 @@ TGlintMonitorExpert* GlintMonitorExpert = nullptr;
 
 namespace {
 
-// Holds one reference to a host object and releases it on scope exit; locals
-// are destroyed in reverse order, so host objects go back in reverse order
-// of getting them.
-template <class T>
-class THostRef {
- public:
-  explicit THostRef(T* intf) : FIntf(intf) {}
-  THostRef(const THostRef&) = delete;
-  THostRef& operator=(const THostRef&) = delete;
-  ~THostRef() { ReleaseIntf(FIntf); }
-  T* operator->() const { return FIntf; }
-  explicit operator bool() const { return FIntf != nullptr; }
-
- private:
-  T* FIntf;
-};
-
 // Nothing may unwind into the host: a failure becomes the host's error report.
 void ReportToHost(const char* message) {
   if (ToolServices) ToolServices->RaiseException(message);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "controls/GlintGrd.h"
+#include "controls/SASG.h"
 #include "controls/Splitter.h"
 #include "ide/ExptIntf.h"
 #include "ide/ToolIntf.h"
@@ -34,8 +35,10 @@ constexpr const char* kSettingsKey = "Software\\Brackenware";
 constexpr const char* kSettingsSection = "Glint Monitor Expert";
 constexpr const char* kExpertVersion = "v. 2.08";
 
-// Detail lines of the data rows: entry k belongs to grid row k+1; nil when
-// the row has none.
+// Detail lines of the data rows in report order (entry k belongs to the
+// report's k-th row); nil when the row has none. Each data row also carries
+// its list as the object of its column-0 cell, so the lines stay with their
+// row when the grid is sorted.
 using TRowDetails = std::vector<std::unique_ptr<TStringList>>;
 
 struct TParsedReport;
@@ -56,6 +59,33 @@ class TGlintMonitor : public TForm {
   // Rebuilds the header edits, the grid, RowDetails and UnitMap from
   // ReportLines; on failure nothing changes.
   void ParseReport();
+
+  // The detail lines of a grid row, wherever a sort has put it; nil for a
+  // row without any (and for the title row).
+  const TStringList* DetailsOfRow(int row) const;
+
+  // Opens the unit's source file (from UnitMap) in the IDE's editor with
+  // the cursor on `line`; a unit, module, editor or view that is missing
+  // ends it quietly.
+  void JumpToCode(const std::string& unitName, int line);
+
+  // Grid and window handlers, public so tools and tests drive them as the
+  // widget set does.
+  void GridClick(TObject* sender);
+  void GridDrawCell(TObject* sender, int col, int row, TRect rect, TGridDrawState state);
+  void GridMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void GridColWidthsChanged(TObject* sender);
+  void PopupHandler(TObject* sender);
+  void FormResize(TObject* sender);
+  void Panel1Resize(TObject* sender);
+  void Open1Click(TObject* sender);
+  void SaveAs1Click(TObject* sender);
+  void SaveSettings1Click(TObject* sender);
+  void Exit1Click(TObject* sender);
+  void StayOnTop1Click(TObject* sender);
+  void Font1Click(TObject* sender);
+  void Contents1Click(TObject* sender);
+  void About1Click(TObject* sender);
 
   // Design-time controls.
   TPanel* Panel1;
@@ -87,20 +117,27 @@ class TGlintMonitor : public TForm {
   void BuildReport(const TStringList& lines, TParsedReport& report) const;
   void PutReport(TParsedReport& report) noexcept;
 
-  // Grid and window handlers.
-  void GridClick(TObject* sender);
-  void GridDrawCell(TObject* sender, int col, int row, TRect rect, TGridDrawState state);
-  void GridMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
-  void GridColWidthsChanged(TObject* sender);
-  void Open1Click(TObject* sender);
-  void SaveAs1Click(TObject* sender);
-  void SaveSettings1Click(TObject* sender);
-  void Exit1Click(TObject* sender);
-  void StayOnTop1Click(TObject* sender);
-  void Font1Click(TObject* sender);
-  void Contents1Click(TObject* sender);
-  void About1Click(TObject* sender);
+  // A title click: sorts the data rows by `col` with that column's settings.
+  void SortByColumn(int col);
+  // Pops up the detail lines at a screen position; frees the menu after
+  // its pick has run (or after it was dismissed).
+  void PopupDetails(const TStringList& details, TPoint screen);
 };
+
+// The IDE version the add-in serves (2, 3 or 4); the library's entry sets
+// it. The oldest IDE also gets the target line of a jump marked as a block.
+extern int IdeVersion;
+
+// How a title click sorts each column: the sorter's type and direction.
+struct TColumnSort {
+  ToSortType Type;
+  SortDirType Direction;
+};
+extern const TColumnSort kColumnSorts[4];
+
+// A "Line" cell or pop-up line number as an integer (decimal or "$" hex,
+// as the sorter reads numbers); 0 when it is not one.
+int LineNumberOf(std::string_view text);
 
 // Raises EStringListError "List index out of bounds (n)" for the first
 // header line (0, 2, 4, 5, in the order they are read) that `lines` lacks.

@@ -1,5 +1,5 @@
 // The monitor window: its design-time controls, FormCreate/FormDestroy,
-// message intake and the grid's drawing.
+// and message intake.
 #include <cstdlib>
 #include <cstring>
 
@@ -136,6 +136,8 @@ void TGlintMonitor::FormCreate() {
     GridMouseDown(sender, button, shift, x, y);
   };
   grid.OnColWidthsChanged = [this](TObject* sender) { GridColWidthsChanged(sender); };
+  OnResize = [this](TObject* sender) { FormResize(sender); };
+  Panel1->OnResize = [this](TObject* sender) { Panel1Resize(sender); };
   grid.SetCells(0, 0, "Unit Name");
   grid.SetCells(1, 0, "Line");
   grid.SetCells(2, 0, "Bytes");
@@ -190,6 +192,17 @@ void TGlintMonitor::ReadSettings() {
 }
 
 void TGlintMonitor::FormDestroy() {
+  // Paints and clicks can still arrive while the controls are torn down;
+  // they must not reach the lists freed here.
+  if (MonitorGrid && MonitorGrid->Owner() == this) {
+    TMyGrid& grid = *MonitorGrid;
+    grid.OnClick = nullptr;
+    grid.OnDrawCell = nullptr;
+    grid.OnMouseDown = nullptr;
+    grid.OnColWidthsChanged = nullptr;
+  }
+  OnResize = nullptr;
+  Panel1->OnResize = nullptr;
   RowDetails.reset();
   ReportLines.reset();
   UnitMap.reset();
@@ -222,47 +235,9 @@ void TGlintMonitor::WMCopyData(TMessage& message) {
   message.Result = 1;
 }
 
-void TGlintMonitor::GridDrawCell(TObject* sender, int col, int row, TRect rect,
-                                 TGridDrawState state) {
-  TCanvas& canvas = *MonitorGrid->Canvas();
-  std::string text = MonitorGrid->Cells(col, row);
-  TTextFormat format{TTextFormatFlag::SingleLine, TTextFormatFlag::VCenter,
-                     TTextFormatFlag::NoPrefix};
-  canvas.Font = MonitorGrid->Font();
-  if (row == 0) {
-    canvas.Brush.Color = MonitorGrid->FixedColor();
-    format.Include(TTextFormatFlag::Center);
-  } else {
-    canvas.Brush.Color = MonitorGrid->Color();
-    format.Include(TTextFormatFlag::Left);
-    std::string_view prefix = std::string_view(text).substr(0, 3);
-    if (prefix == "s: ")
-      canvas.Font.SetColor(clBlue);
-    else if (prefix == "o: ")
-      canvas.Font.SetColor(clRed);
-    // A paint can still arrive while the form is being torn down.
-    std::size_t entry = static_cast<std::size_t>(row - 1);
-    if (col == 0 && RowDetails && entry < RowDetails->size() && (*RowDetails)[entry])
-      text += " ...";
-    if (row == MonitorGrid->Row()) {
-      canvas.Brush.Color = clHighlight;
-      canvas.Font.SetColor(clHighlightText);
-    }
-  }
-  canvas.FillRect(rect);
-  canvas.DrawText(text, {rect.Left + 2, rect.Top + 2, rect.Right - 2, rect.Bottom - 2}, format);
-}
-
-void TGlintMonitor::GridClick(TObject* sender) {}
-void TGlintMonitor::GridMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x,
-                                  int y) {}
-void TGlintMonitor::GridColWidthsChanged(TObject* sender) {}
 void TGlintMonitor::Open1Click(TObject* sender) {}
 void TGlintMonitor::SaveAs1Click(TObject* sender) {}
 void TGlintMonitor::SaveSettings1Click(TObject* sender) {}
-void TGlintMonitor::Exit1Click(TObject* sender) { Close(); }
-void TGlintMonitor::StayOnTop1Click(TObject* sender) {}
-void TGlintMonitor::Font1Click(TObject* sender) {}
 void TGlintMonitor::Contents1Click(TObject* sender) {}
 void TGlintMonitor::About1Click(TObject* sender) {}
 

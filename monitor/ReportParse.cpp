@@ -164,6 +164,9 @@ void TGlintMonitor::BuildReport(const TStringList& text, TParsedReport& report) 
   }
   // A report without rows shows one empty row.
   if (report.Rows.Count() == 1) report.Rows.Add();
+  // Details travel with their row through any sort.
+  for (std::size_t k = 0; k < report.Details.size(); ++k)
+    report.Rows.Row(static_cast<int>(k) + 1)[0].Object = report.Details[k].get();
 }
 
 // Cannot fail: every piece is moved or swapped into place.

@@ -11,7 +11,7 @@ namespace glint {
 
 using namespace glint::win32;
 
-bool TryStrToInt(const std::string& text, int& value) {
+bool TryDecimalToInt(const std::string& text, int& value) {
   std::string t = Trim(text);
   const char* first = t.data();
   const char* last = first + t.size();
@@ -63,7 +63,7 @@ int TRegIniFile::ReadInteger(const std::string& section, const std::string& iden
                              int defaultValue) const {
   std::string text;
   int value;
-  return ReadText(section, ident, text) && TryStrToInt(text, value) ? value : defaultValue;
+  return ReadText(section, ident, text) && TryDecimalToInt(text, value) ? value : defaultValue;
 }
 
 bool TRegIniFile::ReadBool(const std::string& section, const std::string& ident,

@@ -43,6 +43,6 @@ class TRegIniFile {
 
 // A whole decimal number (optional sign, digits; surrounding blanks allowed);
 // false when `text` is anything else or out of range.
-bool TryStrToInt(const std::string& text, int& value);
+bool TryDecimalToInt(const std::string& text, int& value);
 
 }  // namespace glint

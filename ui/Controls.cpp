@@ -72,10 +72,21 @@ void TControl::SetParent(TControl* parent) {
 void TControl::SetBounds(int left, int top, int width, int height) {
   TRect r{left, top, left + width, top + height};
   if (r == FBounds) return;
+  const bool resized = r.Width() != FBounds.Width() || r.Height() != FBounds.Height();
   FBounds = r;
   Changed(TControlChange::Bounds);
   AlignControls();
   if (FParent && FAlign != TAlign::None) FParent->AlignControls();
+  if (resized && OnResize) OnResize(this);
+}
+
+TPoint TControl::ClientToScreen(TPoint point) const {
+  if (FPeer && FPeer->ClientToScreen(point)) return point;
+  for (const TControl* c = this; c; c = c->FParent) {
+    point.X += c->FClientInset.Left + c->Left();
+    point.Y += c->FClientInset.Top + c->Top();
+  }
+  return point;
 }
 
 void TControl::SetAlign(TAlign align) {

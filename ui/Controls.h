@@ -45,6 +45,9 @@ class TControlPeer {
   virtual void Changed(TControlChange what) = 0;
   // Asks for a repaint of the whole control.
   virtual void Invalidate() {}
+  // Turns a client point into screen coordinates; false when the peer
+  // cannot tell (the model then works it out from the bounds).
+  virtual bool ClientToScreen(TPoint& point) { return false; }
 };
 
 // Screen size reported when no widget set says otherwise.
@@ -133,10 +136,15 @@ class TControl : public TComponent {
   bool ParentFont() const { return FParentFont; }
   void SetParentFont(bool on);
 
+  // A point of the client area in screen coordinates.
+  TPoint ClientToScreen(TPoint point) const;
+
   // Sends a window message to the control's model; returns its result.
   std::intptr_t Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
 
   TNotifyEvent OnClick;
+  // Fires after the width or height changed (children already aligned).
+  TNotifyEvent OnResize;
 
   TControlPeer* Peer() const { return FPeer.get(); }
   // Gives this control (and, for containers, its children) a peer from the

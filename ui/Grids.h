@@ -69,6 +69,8 @@ class TGridRows {
   void Reserve(int rows);
   // Appends an empty row; returns its ColCount cells.
   TGridCell* Add();
+  // The ColCount cells of row `index` (0 the first added).
+  TGridCell* Row(int index) { return FCells.data() + FRowBase.at(static_cast<std::size_t>(index)); }
 
  private:
   friend class TStringGrid;

@@ -25,6 +25,7 @@ extern "C" __declspec(dllexport) bool GLINT_STDCALL
   // Nothing may unwind into the IDE; InitExpert reports its own failures.
   try {
     Backend();
+    glint::IdeVersion = GLINT_IDE_VERSION;
     return glint::InitExpert(toolServices, registerProc, terminate);
   } catch (...) {
     if (toolServices) toolServices->RaiseException("The Glint Monitor could not start");

@@ -26,10 +26,7 @@ void TReportView::LoadText(std::string_view text) {
 
 namespace {
 
-const TStringList* DetailsOf(TGlintMonitor& form, int row) {
-  std::size_t entry = static_cast<std::size_t>(row - 1);
-  return entry < form.RowDetails->size() ? (*form.RowDetails)[entry].get() : nullptr;
-}
+const TStringList* DetailsOf(TGlintMonitor& form, int row) { return form.DetailsOfRow(row); }
 
 void Pad(std::ostream& out, std::size_t width, std::size_t used) {
   for (; used < width; ++used) out << ' ';

@@ -38,6 +38,7 @@ class TWin32Peer : public TControlPeer {
 
   void Changed(TControlChange what) override;
   void Invalidate() override;
+  bool ClientToScreen(TPoint& point) override;
   // The body of the window procedure for windows of our own classes.
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // Binds the window to this peer (from WM_NCCREATE for our own classes).

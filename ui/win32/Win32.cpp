@@ -191,6 +191,13 @@ void TWin32Peer::Invalidate() {
   if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
 }
 
+bool TWin32Peer::ClientToScreen(TPoint& point) {
+  POINT p{point.X, point.Y};
+  if (!FHandle || !::ClientToScreen(FHandle, &p)) return false;
+  point = {p.x, p.y};
+  return true;
+}
+
 LRESULT TWin32Peer::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(FHandle, msg, wParam, lParam);
 }

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor/GlintExp.h"
+#include "ui/headless/Headless.h"
+
+namespace glint {
+namespace {
+
+// Rows with ties, a detail block per row that names the row's own unit and
+// line, and one row without details.
+constexpr const char* kReport =
+    "Report on     : x\n\n\n\n\n\n\n\n\n"
+    "B 20 30 s: b\n B 20\n\n"
+    "A 3 100 o: a\n A 3\n\n"
+    "C 100 5 m: 41 00\n"
+    "A 20 100 plain\n A 20\n Z 1\n";
+
+class GridView : public ::testing::Test {
+ protected:
+  void SetUp() override { Form = new TGlintMonitor(&Application()); }
+  void TearDown() override { delete Form; }
+
+  void Send(const std::string& text) {
+    TCopyDataStruct data;
+    data.cbData = static_cast<std::uint32_t>(text.size());
+    data.lpData = text.data();
+    ASSERT_EQ(DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)), 1);
+  }
+  void Click(TMouseButton button, int col, int row) {
+    const TRect cell = MonitorGrid->CellRect(col, row);
+    Form->GridMouseDown(MonitorGrid, button, {}, cell.Left + 3, cell.Top + 3);
+  }
+  std::vector<std::string> Column(int col) {
+    std::vector<std::string> texts;
+    for (int row = 1; row < MonitorGrid->RowCount(); ++row) texts.push_back(MonitorGrid->Cells(col, row));
+    return texts;
+  }
+
+  THeadless Backend;
+  TGlintMonitor* Form = nullptr;
+};
+
+TEST_F(GridView, TitleClickSortsEachColumnItsWayAndDetailsFollowTheirRows) {
+  Send(kReport);
+  const struct {
+    int Col;
+    std::vector<std::string> Keys;
+  } cases[] = {
+      {0, {"A", "A", "B", "C"}},
+      {1, {"3", "20", "20", "100"}},
+      {2, {"100", "100", "30", "5"}},  // largest allocation first
+      {3, {"m: 41 00", "o: a", "plain", "s: b"}},
+      {2, {"100", "100", "30", "5"}},  // again: the same order
+  };
+  std::vector<std::string> previousUnits;
+  for (const auto& c : cases) {
+    Click(TMouseButton::Left, c.Col, 0);
+    EXPECT_EQ(Column(c.Col), c.Keys) << "column " << c.Col;
+    for (int row = 1; row < MonitorGrid->RowCount(); ++row) {
+      const TStringList* details = Form->DetailsOfRow(row);
+      if (MonitorGrid->Cells(0, row) == "C") {
+        EXPECT_EQ(details, nullptr);
+        continue;
+      }
+      ASSERT_NE(details, nullptr) << row;
+      EXPECT_EQ(details->Strings(0), MonitorGrid->Cells(0, row) + " " + MonitorGrid->Cells(1, row));
+    }
+  }
+  EXPECT_TRUE(Backend.Dialogs.empty());
+  EXPECT_TRUE(Backend.ErrorBoxes.empty());
+  // A new report comes in report order.
+  Send(kReport);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"B", "A", "C", "A"}));
+  EXPECT_EQ(Form->DetailsOfRow(1)->Strings(0), "B 20");
+}
+
+TEST_F(GridView, NonNumericColumnFallsBackSilentlyAndHexRaisesWithGridUntouched) {
+  Send("Report on     : x\n\n\n\n\n\n\n\n\nA 10 n/a x\nB 9 12 y\nC 8 4 z\n");
+  Click(TMouseButton::Left, 2, 0);  // "n/a": a character sort, descending, no message
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"n/a", "4", "12"}));
+  EXPECT_TRUE(Backend.Dialogs.empty());
+
+  Send("Report on     : x\n\n\n\n\n\n\n\n\nA 10 1 x\nB $1F 2 y\nC 8 3 z\n");
+  EXPECT_THROW(Click(TMouseButton::Left, 1, 0), EConvertError);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"10", "$1F", "8"}));
+
+  Send("Report on     : x\n\n\n\n\n\n\n\n\nA 10 1 x\n A 10\n");
+  Click(TMouseButton::Left, 0, 0);  // one data row: nothing to sort, no message
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"A"}));
+  EXPECT_NE(Form->DetailsOfRow(1), nullptr);
+  EXPECT_TRUE(Backend.Dialogs.empty());
+}
+
+TEST_F(GridView, DetailMarksAreDrawnForTheRowsThatOwnThemAfterASort) {
+  Send(kReport);
+  Click(TMouseButton::Left, 0, 0);
+  Form->Show();
+  const std::vector<TCanvasOp> ops = PaintGrid(*MonitorGrid);
+  std::vector<std::string> firstColumn;
+  for (int row = 1; row < MonitorGrid->RowCount(); ++row) {
+    const TRect cell = MonitorGrid->CellRect(0, row);
+    for (const TCanvasOp& op : ops)
+      if (op.Kind == TCanvasOp::TKind::DrawText && op.Rect.Left == cell.Left + 2 &&
+          op.Rect.Top == cell.Top + 2)
+        firstColumn.push_back(op.Text);
+  }
+  EXPECT_EQ(firstColumn, (std::vector<std::string>{"A ...", "A ...", "B ...", "C"}));
+}
+
+TEST_F(GridView, LineNumbersReadAsTheSorterReadsNumbers) {
+  const struct {
+    const char* Text;
+    int Line;
+  } cases[] = {{"42", 42}, {"$1F", 31}, {"0x10", 16}, {"n/a", 0}, {"", 0}, {"12a", 0}};
+  for (const auto& c : cases) EXPECT_EQ(LineNumberOf(c.Text), c.Line) << c.Text;
+}
+
+TEST_F(GridView, LayoutGivesTheLastColumnTheRestAndNeverGoesNegative) {
+  Form->Show();
+  MonitorGrid->SetColWidths(0, 100);
+  MonitorGrid->SetColWidths(1, 40);
+  MonitorGrid->SetColWidths(2, 50);
+  Form->SetWidth(700);
+  const int line = MonitorGrid->GridLineWidth();
+  EXPECT_EQ(MonitorGrid->ColWidths(3), MonitorGrid->ClientWidth() - (190 + 3 * line));
+  MonitorGrid->UserSetColWidth(0, 120);  // a divider dragged: the last column follows
+  EXPECT_EQ(MonitorGrid->ColWidths(3), MonitorGrid->ClientWidth() - (210 + 3 * line));
+  Form->SetWidth(300);
+  EXPECT_EQ(MonitorGrid->ColWidths(3), 0);
+
+  Form->Panel1->SetWidth(200);
+  EXPECT_EQ(Form->Edit1->Width(), 200 - 72 - 25);
+  Form->Panel1->SetWidth(50);
+  EXPECT_EQ(Form->Edit4->Width(), 0);
+}
+
+TEST_F(GridView, StayOnTopTogglesTheStyleOnTheSameWindow) {
+  Form->Show();
+  const TControlPeer* peer = Form->Peer();
+  Form->StayOnTop1Click(Form->StayOnTop1);
+  EXPECT_TRUE(Form->StayOnTop1->Checked());
+  EXPECT_EQ(Form->FormStyle(), TFormStyle::StayOnTop);
+  Form->StayOnTop1Click(Form->StayOnTop1);
+  EXPECT_EQ(Form->FormStyle(), TFormStyle::Normal);
+  EXPECT_EQ(Form->Peer(), peer);
+}
+
+}  // namespace
+}  // namespace glint
