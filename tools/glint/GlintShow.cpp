@@ -24,6 +24,20 @@ void TReportView::LoadText(std::string_view text) {
   FForm->Perform(kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data));
 }
 
+void TReportView::ClickTitle(int col) {
+  const TRect title = MonitorGrid->CellRect(col, 0);
+  FForm->GridMouseDown(MonitorGrid, TMouseButton::Left, {TShiftKey::Left}, title.Left + 1,
+                       title.Top + 1);
+}
+
+int GridColumnOf(const std::string& name) {
+  if (name.size() == 1 && name[0] >= '0' && name[0] <= '3') return name[0] - '0';
+  static const char* const kTitles[] = {"Unit Name", "Line", "Bytes", "Contents"};
+  for (int col = 0; col < 4; ++col)
+    if (CompareText(name, kTitles[col]) == 0) return col;
+  return -1;
+}
+
 namespace {
 
 const TStringList* DetailsOf(TGlintMonitor& form, int row) { return form.DetailsOfRow(row); }

@@ -29,12 +29,21 @@ class TReportView {
   // Parses a report text as the monitor's WM_COPYDATA intake does.
   void LoadText(std::string_view text);
 
+  // Clicks the title of grid column `col` as the user would: the monitor's
+  // own handler sorts the rows. Raises what the window would show in its
+  // error box.
+  void ClickTitle(int col);
+
   TGlintMonitor& Form() { return *FForm; }
 
  private:
   THeadless FBackend;
   TGlintMonitor* FForm;
 };
+
+// A grid column named by its index ("0" to "3") or its title, any case;
+// -1 for anything else.
+int GridColumnOf(const std::string& name);
 
 // The widest a table column gets; longer cells are written whole.
 constexpr std::size_t kTableColumnWidthCap = 40;

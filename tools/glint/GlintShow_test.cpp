@@ -88,5 +88,32 @@ TEST(GlintShow, TableColumnsStopAtTheCapAndLongCellsStayWhole) {
   EXPECT_LT(text.size(), huge.size() + 1000);
 }
 
+TEST(GlintShow, SortClicksTitlesInOrderAndRowsKeepTheirDetails) {
+  TReportView view;
+  view.LoadText(
+      "Report on     : p\n\n\n\n\n\n\n\n\nB 7 8 x\n B 7\n\nA 9 64 y\nA 3 64 z\n A 3\n");
+  EXPECT_EQ(GridColumnOf("bytes"), 2);
+  EXPECT_EQ(GridColumnOf("3"), 3);
+  EXPECT_EQ(GridColumnOf("4"), -1);
+  view.ClickTitle(GridColumnOf("Line"));
+  view.ClickTitle(GridColumnOf("Bytes"));
+  std::ostringstream out;
+  WriteJson(view.Form(), out);
+  const std::string json = out.str();
+  const std::size_t a3 = json.find("{\"unit\": \"A\", \"line\": \"3\"");
+  const std::size_t a9 = json.find("{\"unit\": \"A\", \"line\": \"9\"");
+  const std::size_t b7 = json.find("{\"unit\": \"B\", \"line\": \"7\"");
+  ASSERT_NE(b7, std::string::npos) << json;
+  EXPECT_LT(a3, a9);  // the line sort stays under equal byte counts
+  EXPECT_LT(a9, b7);
+  EXPECT_NE(json.find("\"line\": \"3\", \"bytes\": \"64\", \"contents\": \"z\", "
+                      "\"details\": [\"A 3\"]"),
+            std::string::npos)
+      << json;
+
+  view.LoadText("Report on     : p\n\n\n\n\n\n\n\n\nA $1F 1 x\nB 2 2 y\n");
+  EXPECT_THROW(view.ClickTitle(1), EConvertError);
+}
+
 }  // namespace
 }  // namespace glint

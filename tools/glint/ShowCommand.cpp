@@ -1,4 +1,5 @@
 #include <iostream>
+#include <new>
 
 #include "rtl/SysUtils.h"
 #include "tools/glint/Commands.h"
@@ -11,10 +12,29 @@ namespace {
 int RunShow(const std::vector<std::string>& args) {
   bool json = false;
   std::vector<std::string> files;
+  std::vector<int> sorts;
   bool optionsDone = false;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (!optionsDone && arg == "--json") {
       json = true;
+    } else if (!optionsDone && (arg == "--sort" || arg.starts_with("--sort="))) {
+      std::string name;
+      if (arg != "--sort") {
+        name = arg.substr(7);
+      } else if (i + 1 < args.size()) {
+        name = args[++i];
+      } else {
+        std::cerr << "glint show: --sort needs a column (see glint --help)\n";
+        return kExitFailed;
+      }
+      const int col = GridColumnOf(name);
+      if (col < 0) {
+        std::cerr << "glint show: no column '" << name
+                  << "': give 0 to 3 or Unit Name, Line, Bytes, Contents\n";
+        return kExitFailed;
+      }
+      sorts.push_back(col);
     } else if (!optionsDone && arg == "--") {
       optionsDone = true;
     } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
@@ -38,6 +58,17 @@ int RunShow(const std::vector<std::string>& args) {
     std::cerr << e.Message() << '\n';
     return kExitRejected;
   }
+  // Title clicks, in order, through the window's own handler; what the
+  // window would put in its error box ends the run.
+  try {
+    for (int col : sorts) view.ClickTitle(col);
+  } catch (const Exception& e) {
+    std::cerr << e.Message() << '\n';
+    return kExitRejected;
+  } catch (const std::bad_alloc&) {
+    std::cerr << kOutOfMemoryText << '\n';
+    return kExitRejected;
+  }
   if (json) {
     WriteJson(view.Form(), std::cout);
   } else {
@@ -54,7 +85,7 @@ int RunShow(const std::vector<std::string>& args) {
 }  // namespace
 
 TGlintCommand ShowCommand() {
-  return {"show", "glint show [--json] REPORT",
+  return {"show", "glint show [--json] [--sort COLUMN]... REPORT",
           "Reads REPORT (a .gln file, or any report text) with the monitor's own parse\n"
           "and prints what the monitor window would show:\n"
           "  - the four header fields (report on, created at, peak # ptrs, peak bytes);\n"
@@ -62,6 +93,11 @@ TGlintCommand ShowCommand() {
           "    Contents; a row with detail lines has \" ...\" after its unit name and its\n"
           "    detail lines indented under it;\n"
           "  - the unit map entries, as stored (Name=File, sorted).\n"
+          "--sort COLUMN clicks that column's title first, as in the monitor window\n"
+          "(COLUMN: 0 to 3, or the title: Unit Name, Line, Bytes, Contents; any case).\n"
+          "Repeat it to click several titles in order. Unit Name and Contents sort as\n"
+          "text A-Z, Line by number upwards, Bytes by number, largest first; a column\n"
+          "that is not all numbers sorts as text. Details stay with their rows.\n"
           "With --json it prints one JSON object instead:\n"
           "  {\"reportOn\": S, \"createdAt\": S, \"peakPointers\": S, \"peakBytes\": S,\n"
           "   \"rows\": [{\"unit\": S, \"line\": S, \"bytes\": S, \"contents\": S,\n"
@@ -70,7 +106,9 @@ TGlintCommand ShowCommand() {
           "  rows are the grid's data rows in order (a report without rows gives one empty\n"
           "  row); bytes 0x80-0xFF are written as \\u0080-\\u00FF, control characters escaped.\n"
           "Exit status: 0 shown; 1 the text was rejected (fewer than six lines: the\n"
-          "parse's message, e.g. \"List index out of bounds (5)\", goes to standard error);\n"
+          "parse's message, e.g. \"List index out of bounds (5)\", goes to standard error),\n"
+          "or a title click failed as the window would report it in its error box (e.g. a\n"
+          "hexadecimal number in a numeric column: the message goes to standard error);\n"
           "2 the file cannot be read, or bad usage.",
           RunShow};
 }
