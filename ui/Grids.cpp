@@ -81,7 +81,10 @@ TGridCell* TGridRows::Add() {
   // Both vectors grow before either records the row, so a failure leaves
   // the rows made so far as they were.
   const std::size_t base = FCells.size();
-  FRowBase.reserve(FRowBase.size() + 1);
+  // Grown by doubling: one more slot at a time would copy the whole list
+  // for every row added.
+  if (FRowBase.size() == FRowBase.capacity())
+    FRowBase.reserve(std::max<std::size_t>(16, FRowBase.size() * 2));
   FCells.resize(base + static_cast<std::size_t>(FColCount));
   FRowBase.push_back(base);
   return FCells.data() + base;
@@ -90,6 +93,7 @@ TGridCell* TGridRows::Add() {
 void TStringGrid::CopyRows(int first, int count, TGridRows& rows) const {
   if (rows.ColCount() != FColCount || first < 0 || count < 0 || first + count > FRowCount)
     OutOfRange();
+  rows.Reserve(rows.Count() + count);
   for (int r = first; r < first + count; ++r) {
     TGridCell* cells = rows.Add();
     for (int c = 0; c < FColCount; ++c) cells[c] = Cell(c, r);
