@@ -49,8 +49,17 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-std::string PosText(const TCharPos* pos) {
-  return pos ? " " + std::to_string(pos->CharIndex) + " " + std::to_string(pos->Line) : "";
+// A recorded call: its name and numbers, separated by spaces.
+std::string CallText(std::string call, std::initializer_list<long> numbers) {
+  for (const long number : numbers) {
+    call += ' ';
+    call += std::to_string(number);
+  }
+  return call;
+}
+
+std::string CallText(std::string call, const TCharPos* pos) {
+  return pos ? CallText(std::move(call), {pos->CharIndex, pos->Line}) : call;
 }
 
 }  // namespace
@@ -352,15 +361,15 @@ class TIdeHost::TEditor final : public TInterfaced<TIEditorInterface, TEditor> {
     return file && file->BlockVisible;
   }
   bool GLINT_STDCALL SetBlockAfter(const TCharPos* pos) override {
-    FHost.RecordEditorCall("SetBlockAfter" + PosText(pos));
+    FHost.RecordEditorCall(CallText("SetBlockAfter", pos));
     return SetBlockPos(&TIdeEditorFile::BlockAfter, pos);
   }
   bool GLINT_STDCALL SetBlockStart(const TCharPos* pos) override {
-    FHost.RecordEditorCall("SetBlockStart" + PosText(pos));
+    FHost.RecordEditorCall(CallText("SetBlockStart", pos));
     return SetBlockPos(&TIdeEditorFile::BlockStart, pos);
   }
   bool GLINT_STDCALL SetBlockType(int blockType) override {
-    FHost.RecordEditorCall("SetBlockType " + std::to_string(blockType));
+    FHost.RecordEditorCall(CallText("SetBlockType", {blockType}));
     TIdeEditorFile* file = File();
     if (!file || blockType < btInclusive || blockType > btNonInclusive) return false;
     file->BlockType = blockType;
@@ -407,16 +416,15 @@ class TIdeHost::TView final : public TInterfaced<TIEditView, TView> {
   }
 
   bool GLINT_STDCALL GetPos(int index, TEditPos* pos) override {
-    FHost.RecordEditorCall("GetPos " + std::to_string(index));
+    FHost.RecordEditorCall(CallText("GetPos", {index}));
     TEditPos* field = Field(index);
     if (!field || !pos) return false;
     *pos = *field;
     return true;
   }
   bool GLINT_STDCALL SetPos(int index, const TEditPos* pos) override {
-    FHost.RecordEditorCall(
-        "SetPos " + std::to_string(index) +
-        (pos ? " " + std::to_string(pos->Col) + " " + std::to_string(pos->Line) : ""));
+    FHost.RecordEditorCall(pos ? CallText("SetPos", {index, pos->Col, pos->Line})
+                               : CallText("SetPos", {index}));
     TEditPos* field = Field(index);
     if (!field || !pos) return false;
     TIdeEditorFile& file = *FHost.Editor(FName);
@@ -462,7 +470,7 @@ TIEditorInterface* GLINT_STDCALL TIdeHost::TModule::GetEditorInterface() {
 }
 
 TIEditView* GLINT_STDCALL TIdeHost::TEditor::GetView(int index) {
-  FHost.RecordEditorCall("GetView " + std::to_string(index));
+  FHost.RecordEditorCall(CallText("GetView", {index}));
   if (FHost.NoView || index != 0 || !File()) return nullptr;
   return new TView(FHost, FName);
 }

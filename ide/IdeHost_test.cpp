@@ -368,7 +368,7 @@ TEST(IdeHostEditor, SwitchesAndUnopenedFilesMakeEachStepReturnNil) {
       {nullptr, 3}, {&TIdeHost::NoModule, 0}, {&TIdeHost::NoEditor, 1}, {&TIdeHost::NoView, 2}};
   for (const auto& [flag, reached] : cases) {
     TIdeHost host;
-    host.Files["U.pas"] = "x";
+    host.Files.emplace("U.pas", "x");
     ASSERT_TRUE(host.OpenFile("U.pas"));
     if (flag) host.*flag = true;
     EXPECT_EQ(ReachedObjects(host, "U.pas"), reached);
