@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <fstream>
+#include <iterator>
 
 namespace glint {
 
@@ -23,6 +25,41 @@ TIdeMenuItem* FindIdIn(TIdeMenuItem& item, int id) {
   for (auto& child : item.Items)
     if (TIdeMenuItem* found = FindIdIn(*child, id)) return found;
   return nullptr;
+}
+
+bool SameFileName(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    lines.push_back(text.substr(start, stop - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// A recorded call: its name and numbers, separated by spaces.
+std::string CallText(std::string call, std::initializer_list<long> numbers) {
+  for (const long number : numbers) {
+    call += ' ';
+    call += std::to_string(number);
+  }
+  return call;
+}
+
+std::string CallText(std::string call, const TCharPos* pos) {
+  return pos ? CallText(std::move(call), {pos->CharIndex, pos->Line}) : call;
 }
 
 }  // namespace
@@ -50,7 +87,10 @@ class TIdeHost::TServices final : public TIToolServices {
   int GLINT_STDCALL Reserved06() override { return 0; }
   int GLINT_STDCALL Reserved07() override { return 0; }
   int GLINT_STDCALL Reserved08() override { return 0; }
-  bool GLINT_STDCALL OpenFile(const char*) override { return false; }
+  bool GLINT_STDCALL OpenFile(const char* fileName) override {
+    FHost.RecordEditorCall(std::string("OpenFile ") + (fileName ? fileName : ""));
+    return fileName && FHost.OpenFile(fileName);
+  }
   int GLINT_STDCALL Reserved10() override { return 0; }
   int GLINT_STDCALL Reserved11() override { return 0; }
   int GLINT_STDCALL Reserved12() override { return 0; }
@@ -63,13 +103,16 @@ class TIdeHost::TServices final : public TIToolServices {
   int GLINT_STDCALL Reserved19() override { return 0; }
   int GLINT_STDCALL Reserved20() override { return 0; }
   int GLINT_STDCALL Reserved21() override { return 0; }
-  bool GLINT_STDCALL IsFileOpen(const char*) override { return false; }
+  bool GLINT_STDCALL IsFileOpen(const char* fileName) override {
+    FHost.RecordEditorCall(std::string("IsFileOpen ") + (fileName ? fileName : ""));
+    return fileName && FHost.IsFileOpen(fileName);
+  }
   int GLINT_STDCALL Reserved23() override { return 0; }
   int GLINT_STDCALL Reserved24() override { return 0; }
   int GLINT_STDCALL Reserved25() override { return 0; }
   int GLINT_STDCALL Reserved26() override { return 0; }
   int GLINT_STDCALL Reserved27() override { return 0; }
-  TIModuleInterface* GLINT_STDCALL GetModuleInterface(const char*) override { return nullptr; }
+  TIModuleInterface* GLINT_STDCALL GetModuleInterface(const char* fileName) override;
   int GLINT_STDCALL Reserved29() override { return 0; }
   int GLINT_STDCALL Reserved30() override { return 0; }
   int GLINT_STDCALL Reserved31() override { return 0; }
@@ -232,6 +275,206 @@ class TIdeHost::TMenuItem final : public TInterfaced<TIMenuItemIntf, TMenuItem> 
   int FId;
 };
 
+// The editor objects refer to their file by name, so a file closed while the
+// add-in still holds one makes the calls fail instead of reading freed
+// memory. Each records its calls (see EditorCalls) before answering.
+class TIdeHost::TModule final : public TInterfaced<TIModuleInterface, TModule> {
+ public:
+  TModule(TIdeHost& host, std::string fileName) : FHost(host), FName(std::move(fileName)) {
+    ++FHost.FLiveIntfs;
+  }
+  ~TModule() {
+    FHost.RecordEditorCall("Release Module");
+    --FHost.FLiveIntfs;
+  }
+
+  TIEditorInterface* GLINT_STDCALL GetEditorInterface() override;
+  int GLINT_STDCALL Reserved04() override { return 0; }
+  int GLINT_STDCALL Reserved05() override { return 0; }
+  int GLINT_STDCALL Reserved06() override { return 0; }
+  int GLINT_STDCALL Reserved07() override { return 0; }
+  int GLINT_STDCALL Reserved08() override { return 0; }
+  int GLINT_STDCALL Reserved09() override { return 0; }
+  int GLINT_STDCALL Reserved10() override { return 0; }
+  int GLINT_STDCALL Reserved11() override { return 0; }
+  int GLINT_STDCALL Reserved12() override { return 0; }
+  bool GLINT_STDCALL ShowSource() override {
+    FHost.RecordEditorCall("ShowSource");
+    TIdeEditorFile* file = FHost.Editor(FName);
+    if (!file) return false;
+    if (FHost.OnShowSource) FHost.OnShowSource(*file);
+    FHost.EditorChanged(*file);
+    return true;
+  }
+
+ private:
+  TIdeHost& FHost;
+  std::string FName;
+};
+
+class TIdeHost::TEditor final : public TInterfaced<TIEditorInterface, TEditor> {
+ public:
+  TEditor(TIdeHost& host, std::string fileName) : FHost(host), FName(std::move(fileName)) {
+    ++FHost.FLiveIntfs;
+  }
+  ~TEditor() {
+    FHost.RecordEditorCall("Release Editor");
+    --FHost.FLiveIntfs;
+  }
+
+  int GLINT_STDCALL Reserved03() override { return 0; }
+  int GLINT_STDCALL Reserved04() override { return 0; }
+  const char* GLINT_STDCALL FileName() override {
+    FHost.RecordEditorCall("FileName");
+    TIdeEditorFile* file = File();
+    return file ? file->FileName.c_str() : "";
+  }
+  int GLINT_STDCALL LinesInBuffer() override {
+    FHost.RecordEditorCall("LinesInBuffer");
+    TIdeEditorFile* file = File();
+    return file ? static_cast<int>(file->Lines.size()) : 0;
+  }
+  int GLINT_STDCALL Reserved07() override { return 0; }
+  int GLINT_STDCALL Reserved08() override { return 0; }
+  int GLINT_STDCALL GetViewCount() override {
+    FHost.RecordEditorCall("GetViewCount");
+    return File() ? 1 : 0;
+  }
+  TIEditView* GLINT_STDCALL GetView(int index) override;
+  int GLINT_STDCALL Reserved11() override { return 0; }
+  bool GLINT_STDCALL GetBlockAfter(TCharPos* pos) override {
+    FHost.RecordEditorCall("GetBlockAfter");
+    return GetBlockPos(&TIdeEditorFile::BlockAfter, pos);
+  }
+  bool GLINT_STDCALL GetBlockStart(TCharPos* pos) override {
+    FHost.RecordEditorCall("GetBlockStart");
+    return GetBlockPos(&TIdeEditorFile::BlockStart, pos);
+  }
+  int GLINT_STDCALL GetBlockType() override {
+    FHost.RecordEditorCall("GetBlockType");
+    TIdeEditorFile* file = File();
+    return file ? file->BlockType : btUnknown;
+  }
+  bool GLINT_STDCALL GetBlockVisible() override {
+    FHost.RecordEditorCall("GetBlockVisible");
+    TIdeEditorFile* file = File();
+    return file && file->BlockVisible;
+  }
+  bool GLINT_STDCALL SetBlockAfter(const TCharPos* pos) override {
+    FHost.RecordEditorCall(CallText("SetBlockAfter", pos));
+    return SetBlockPos(&TIdeEditorFile::BlockAfter, pos);
+  }
+  bool GLINT_STDCALL SetBlockStart(const TCharPos* pos) override {
+    FHost.RecordEditorCall(CallText("SetBlockStart", pos));
+    return SetBlockPos(&TIdeEditorFile::BlockStart, pos);
+  }
+  bool GLINT_STDCALL SetBlockType(int blockType) override {
+    FHost.RecordEditorCall(CallText("SetBlockType", {blockType}));
+    TIdeEditorFile* file = File();
+    if (!file || blockType < btInclusive || blockType > btNonInclusive) return false;
+    file->BlockType = blockType;
+    FHost.EditorChanged(*file);
+    return true;
+  }
+  bool GLINT_STDCALL SetBlockVisible(bool visible) override {
+    FHost.RecordEditorCall(visible ? "SetBlockVisible 1" : "SetBlockVisible 0");
+    TIdeEditorFile* file = File();
+    if (!file) return false;
+    file->BlockVisible = visible;
+    FHost.EditorChanged(*file);
+    return true;
+  }
+
+ private:
+  TIdeEditorFile* File() { return FHost.Editor(FName); }
+  bool GetBlockPos(TCharPos TIdeEditorFile::*field, TCharPos* pos) {
+    TIdeEditorFile* file = File();
+    if (!file || !pos) return false;
+    *pos = file->*field;
+    return true;
+  }
+  bool SetBlockPos(TCharPos TIdeEditorFile::*field, const TCharPos* pos) {
+    TIdeEditorFile* file = File();
+    if (!file || !pos) return false;
+    file->*field = *pos;
+    FHost.EditorChanged(*file);
+    return true;
+  }
+
+  TIdeHost& FHost;
+  std::string FName;
+};
+
+class TIdeHost::TView final : public TInterfaced<TIEditView, TView> {
+ public:
+  TView(TIdeHost& host, std::string fileName) : FHost(host), FName(std::move(fileName)) {
+    ++FHost.FLiveIntfs;
+  }
+  ~TView() {
+    FHost.RecordEditorCall("Release View");
+    --FHost.FLiveIntfs;
+  }
+
+  bool GLINT_STDCALL GetPos(int index, TEditPos* pos) override {
+    FHost.RecordEditorCall(CallText("GetPos", {index}));
+    TEditPos* field = Field(index);
+    if (!field || !pos) return false;
+    *pos = *field;
+    return true;
+  }
+  bool GLINT_STDCALL SetPos(int index, const TEditPos* pos) override {
+    FHost.RecordEditorCall(pos ? CallText("SetPos", {index, pos->Col, pos->Line})
+                               : CallText("SetPos", {index}));
+    TEditPos* field = Field(index);
+    if (!field || !pos) return false;
+    TIdeEditorFile& file = *FHost.Editor(FName);
+    const int lastLine = std::max(1, static_cast<int>(file.Lines.size()));
+    field->Col = std::max<std::int16_t>(1, pos->Col);
+    field->Line = std::clamp<std::int32_t>(pos->Line, 1, lastLine);
+    FHost.EditorChanged(file);
+    return true;
+  }
+  bool GLINT_STDCALL GetViewSize(TViewSize* size) override {
+    FHost.RecordEditorCall("GetViewSize");
+    TIdeEditorFile* file = FHost.Editor(FName);
+    if (!file || !size) return false;
+    size->Cols = file->ViewCols;
+    size->Rows = file->ViewRows;
+    return true;
+  }
+
+ private:
+  TEditPos* Field(int index) {
+    TIdeEditorFile* file = FHost.Editor(FName);
+    if (!file) return nullptr;
+    if (index == epCursorPos) return &file->Cursor;
+    if (index == epTopPos) return &file->Top;
+    return nullptr;
+  }
+
+  TIdeHost& FHost;
+  std::string FName;
+};
+
+TIModuleInterface* GLINT_STDCALL TIdeHost::TServices::GetModuleInterface(const char* fileName) {
+  FHost.RecordEditorCall(std::string("GetModuleInterface ") + (fileName ? fileName : ""));
+  TIdeEditorFile* file = fileName ? FHost.Editor(fileName) : nullptr;
+  if (FHost.NoModule || !file) return nullptr;
+  return new TModule(FHost, file->FileName);
+}
+
+TIEditorInterface* GLINT_STDCALL TIdeHost::TModule::GetEditorInterface() {
+  FHost.RecordEditorCall("GetEditorInterface");
+  if (FHost.NoEditor || !FHost.Editor(FName)) return nullptr;
+  return new TEditor(FHost, FName);
+}
+
+TIEditView* GLINT_STDCALL TIdeHost::TEditor::GetView(int index) {
+  FHost.RecordEditorCall(CallText("GetView", {index}));
+  if (FHost.NoView || index != 0 || !File()) return nullptr;
+  return new TView(FHost, FName);
+}
+
 TIdeHost::TIdeHost() : FServices(std::make_unique<TServices>(*this)) {
   FMenuBar = std::make_unique<TIdeMenuItem>();
   FMenuBar->Id = FNextId++;
@@ -350,6 +593,41 @@ void TIdeHost::DeleteItem(TIdeMenuItem& item) {
 
 void TIdeHost::MenuChanged() {
   if (OnMenuChanged) OnMenuChanged();
+}
+
+bool TIdeHost::OpenFile(const std::string& fileName) {
+  if (Editor(fileName)) return true;
+  auto file = std::make_unique<TIdeEditorFile>();
+  const auto known = std::find_if(Files.begin(), Files.end(), [&fileName](const auto& entry) {
+    return SameFileName(entry.first, fileName);
+  });
+  if (known != Files.end()) {
+    file->Lines = SplitLines(known->second);
+  } else {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return false;
+    file->Lines = SplitLines(
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  }
+  file->FileName = fileName;
+  FEditors.push_back(std::move(file));
+  EditorChanged(*FEditors.back());
+  return true;
+}
+
+void TIdeHost::CloseFile(std::string_view fileName) {
+  std::erase_if(FEditors,
+                [fileName](const auto& file) { return SameFileName(file->FileName, fileName); });
+}
+
+TIdeEditorFile* TIdeHost::Editor(std::string_view fileName) {
+  for (auto& file : FEditors)
+    if (SameFileName(file->FileName, fileName)) return file.get();
+  return nullptr;
+}
+
+void TIdeHost::EditorChanged(TIdeEditorFile& file) {
+  if (OnEditorChanged) OnEditorChanged(file);
 }
 
 TIMainMenuIntf* TIdeHost::NewMainMenuIntf() { return new TMainMenu(*this); }

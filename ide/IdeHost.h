@@ -6,14 +6,28 @@
 // the menu tree, pick items (PickMenuItem fires the click handler) and read
 // the recorded errors. GlintHost.exe puts a real window and menu bar on top of
 // the same object. The switches make the host return nil where an IDE might,
-// so an add-in's handling of a missing menu can be tested.
-// Host objects handed to the add-in (main menu, menu items) count in
-// LiveIntfs() until the add-in releases them. Nothing here throws into the
-// add-in; an exception from a click handler is recorded as an error text.
+// so an add-in's handling of a missing menu or editor can be tested.
+// Host objects handed to the add-in (main menu, menu items, modules, editors,
+// views) count in LiveIntfs() until the add-in releases them. Nothing here
+// throws into the add-in; an exception from a click handler is recorded as an
+// error text.
+//
+// The editor: files open by name (from Files, else from the disk) with one
+// view each. Every editor-service call the add-in makes is recorded in
+// EditorCalls() as one line: "IsFileOpen <name>", "OpenFile <name>",
+// "GetModuleInterface <name>", "ShowSource", "GetEditorInterface",
+// "FileName", "LinesInBuffer", "GetViewCount", "GetView <index>",
+// "GetPos <index>", "SetPos <index> <col> <line>", "GetViewSize",
+// "GetBlockStart", "GetBlockAfter", "GetBlockType", "GetBlockVisible",
+// "SetBlockStart <charIndex> <line>", "SetBlockAfter <charIndex> <line>",
+// "SetBlockType <type>", "SetBlockVisible <0|1>" (a nil position leaves out
+// its numbers), and "Release Module", "Release Editor", "Release View" when
+// the add-in lets go of its last reference to one.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +49,18 @@ struct TIdeMenuItem {
   std::vector<std::unique_ptr<TIdeMenuItem>> Items;
 
   int IndexInParent() const;
+};
+
+// A file open in the host's editor, with the state of its one view.
+struct TIdeEditorFile {
+  std::string FileName;
+  std::vector<std::string> Lines;
+  TEditPos Cursor;
+  TEditPos Top;
+  int ViewRows = 20, ViewCols = 80;
+  TCharPos BlockStart, BlockAfter;
+  int BlockType = btInclusive;
+  bool BlockVisible = false;
 };
 
 class TIdeHost {
@@ -91,6 +117,35 @@ class TIdeHost {
   // Called after every change to the menu tree.
   std::function<void()> OnMenuChanged;
 
+  // Texts the editor opens by file name before it looks on the disk.
+  std::map<std::string, std::string> Files;
+  // Opens a file (lines split at CR LF or LF) and tells OnEditorChanged;
+  // true when it is already open (then nothing changes), false when it is
+  // neither in Files nor readable. File names match without regard to ASCII
+  // case, as on the IDE's file system.
+  bool OpenFile(const std::string& fileName);
+  bool IsFileOpen(std::string_view fileName) { return Editor(fileName) != nullptr; }
+  // Closes an open file; objects the add-in holds on it then fail their calls.
+  void CloseFile(std::string_view fileName);
+  // The open file of that name, or nullptr.
+  TIdeEditorFile* Editor(std::string_view fileName);
+  // The open files, in the order they were opened.
+  const std::vector<std::unique_ptr<TIdeEditorFile>>& OpenEditors() const { return FEditors; }
+  // Tells OnEditorChanged that an open file's cursor, top or block changed.
+  void EditorChanged(TIdeEditorFile& file);
+  // The add-in's editor-service calls, oldest first (formats above).
+  const std::vector<std::string>& EditorCalls() const { return FEditorCalls; }
+  void ClearEditorCalls() { FEditorCalls.clear(); }
+  // Switches that make services slot 28 (module), module slot 3 (editor) and
+  // editor slot 10 (view) return nil.
+  bool NoModule = false, NoEditor = false, NoView = false;
+  // Called after a file is opened, after a change to its cursor, top or
+  // block, and after ShowSource (GlintHost repaints the file's window).
+  std::function<void(TIdeEditorFile&)> OnEditorChanged;
+  // Called by ShowSource before OnEditorChanged (GlintHost brings the file's
+  // window to the front).
+  std::function<void(TIdeEditorFile&)> OnShowSource;
+
   // Host objects handed out and not yet released.
   int LiveIntfs() const { return FLiveIntfs; }
 
@@ -103,14 +158,24 @@ class TIdeHost {
   class TServices;
   class TMainMenu;
   class TMenuItem;
+  class TModule;
+  class TEditor;
+  class TView;
   friend class TMainMenu;
   friend class TMenuItem;
+  friend class TModule;
+  friend class TEditor;
+  friend class TView;
+
+  void RecordEditorCall(std::string call) { FEditorCalls.push_back(std::move(call)); }
 
   std::unique_ptr<TServices> FServices;
   std::unique_ptr<TIdeMenuItem> FMenuBar;
   std::vector<TIExpert*> FExperts;
   std::vector<TExpertTerminateProc> FTerminateProcs;
   std::vector<std::string> FErrors;
+  std::vector<std::unique_ptr<TIdeEditorFile>> FEditors;
+  std::vector<std::string> FEditorCalls;
   int FNextId = 100;
   int FLiveIntfs = 0;
 };

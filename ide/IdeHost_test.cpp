@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <utility>
 
 #include "ide/SlotCall.h"
 
@@ -222,6 +225,219 @@ TEST(IdeHost, FailingClickHandlerIsReportedNotPropagated) {
   EXPECT_TRUE(host.PickMenuItem("X"));
   ASSERT_EQ(host.Errors().size(), 1u);
   EXPECT_EQ(host.Errors()[0], "boom");
+  EXPECT_EQ(host.LiveIntfs(), 0);
+}
+
+// The editor walk an add-in makes to jump to a line, entirely by slot numbers.
+TEST(IdeHostEditor, SlotsSitWhereTheAddInCallsThemAndEveryCallIsRecorded) {
+  TIdeHost host;
+  host.Files["Unit1.pas"] = "unit Unit1;\r\ninterface\r\nimplementation\r\nend.\r\n";
+  int changes = 0, shown = 0;
+  host.OnEditorChanged = [&changes](TIdeEditorFile&) { ++changes; };
+  host.OnShowSource = [&shown](TIdeEditorFile&) { ++shown; };
+  TIToolServices* services = host.ToolServices();
+  EXPECT_FALSE(CallSlot<bool>(services, 22, "Unit1.pas"));
+  EXPECT_TRUE(CallSlot<bool>(services, 9, "Unit1.pas"));
+  EXPECT_TRUE(CallSlot<bool>(services, 22, "unit1.PAS"));
+  auto* module = CallSlot<TIModuleInterface*>(services, 28, "Unit1.pas");
+  ASSERT_NE(module, nullptr);
+  EXPECT_TRUE(CallSlot<bool>(module, 13));
+  auto* editor = CallSlot<TIEditorInterface*>(module, 3);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_STREQ(CallSlot<const char*>(editor, 5), "Unit1.pas");
+  EXPECT_EQ(CallSlot<int>(editor, 6), 4);
+  EXPECT_EQ(CallSlot<int>(editor, 9), 1);
+  auto* view = CallSlot<TIEditView*>(editor, 10, 0);
+  ASSERT_NE(view, nullptr);
+
+  const TEditPos cursor{5, 3};
+  EXPECT_TRUE(CallSlot<bool>(view, 4, epCursorPos, &cursor));
+  TEditPos pos;
+  EXPECT_TRUE(CallSlot<bool>(view, 3, epCursorPos, &pos));
+  EXPECT_EQ(pos.Col, 5);
+  EXPECT_EQ(pos.Line, 3);
+  TViewSize size;
+  EXPECT_TRUE(CallSlot<bool>(view, 5, &size));
+  EXPECT_EQ(size.Cols, 80);
+  EXPECT_EQ(size.Rows, 20);
+
+  const TCharPos start{0, 2}, after{3, 3};
+  EXPECT_TRUE(CallSlot<bool>(editor, 17, &start));
+  EXPECT_TRUE(CallSlot<bool>(editor, 16, &after));
+  EXPECT_TRUE(CallSlot<bool>(editor, 18, btLine));
+  EXPECT_TRUE(CallSlot<bool>(editor, 19, true));
+  TCharPos got;
+  EXPECT_TRUE(CallSlot<bool>(editor, 13, &got));
+  EXPECT_EQ(got.Line, 2);
+  EXPECT_TRUE(CallSlot<bool>(editor, 12, &got));
+  EXPECT_EQ(got.CharIndex, 3);
+  EXPECT_EQ(got.Line, 3);
+  EXPECT_EQ(CallSlot<int>(editor, 14), btLine);
+  EXPECT_TRUE(CallSlot<bool>(editor, 15));
+
+  view->Release();
+  editor->Release();
+  module->Release();
+  EXPECT_EQ(host.LiveIntfs(), 0);
+  EXPECT_EQ(changes, 7);  // opened, ShowSource, SetPos, four block setters
+  EXPECT_EQ(shown, 1);
+  const std::vector<std::string> expected{"IsFileOpen Unit1.pas",
+                                          "OpenFile Unit1.pas",
+                                          "IsFileOpen unit1.PAS",
+                                          "GetModuleInterface Unit1.pas",
+                                          "ShowSource",
+                                          "GetEditorInterface",
+                                          "FileName",
+                                          "LinesInBuffer",
+                                          "GetViewCount",
+                                          "GetView 0",
+                                          "SetPos 0 5 3",
+                                          "GetPos 0",
+                                          "GetViewSize",
+                                          "SetBlockStart 0 2",
+                                          "SetBlockAfter 3 3",
+                                          "SetBlockType 1",
+                                          "SetBlockVisible 1",
+                                          "GetBlockStart",
+                                          "GetBlockAfter",
+                                          "GetBlockType",
+                                          "GetBlockVisible",
+                                          "Release View",
+                                          "Release Editor",
+                                          "Release Module"};
+  EXPECT_EQ(host.EditorCalls(), expected);
+}
+
+TEST(IdeHostEditor, OpenFileTakesHostTextsBeforeTheDiskAndKeepsOpeningOrder) {
+  const std::string onDisk =
+      (std::filesystem::temp_directory_path() / "glint_ide_editor_test.pas").string();
+  std::ofstream(onDisk, std::ios::binary) << "a\r\nb\n\nc";
+  TIdeHost host;
+  int changes = 0;
+  host.OnEditorChanged = [&changes](TIdeEditorFile&) { ++changes; };
+  host.Files["Mem.pas"] = "x\ny\n";
+  const struct {
+    std::string Name;
+    bool Opens;
+    std::vector<std::string> Lines;
+  } cases[] = {
+      {"Mem.pas", true, {"x", "y"}},
+      {onDisk, true, {"a", "b", "", "c"}},
+      {"NoSuchFile.pas", false, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(host.OpenFile(c.Name), c.Opens) << c.Name;
+    EXPECT_EQ(host.IsFileOpen(c.Name), c.Opens) << c.Name;
+    if (c.Opens) {
+      EXPECT_EQ(host.Editor(c.Name)->Lines, c.Lines) << c.Name;
+    }
+  }
+  TIdeHost other;
+  other.Files[onDisk] = "held";
+  EXPECT_TRUE(other.OpenFile(onDisk));
+  EXPECT_EQ(other.Editor(onDisk)->Lines, std::vector<std::string>{"held"});
+  std::filesystem::remove(onDisk);
+
+  host.Editor("Mem.pas")->Cursor.Line = 2;
+  EXPECT_TRUE(host.OpenFile("Mem.pas"));
+  EXPECT_EQ(host.Editor("Mem.pas")->Cursor.Line, 2);
+  ASSERT_EQ(host.OpenEditors().size(), 2u);
+  EXPECT_EQ(host.OpenEditors()[0]->FileName, "Mem.pas");
+  EXPECT_EQ(host.OpenEditors()[1]->FileName, onDisk);
+  EXPECT_EQ(changes, 2);
+}
+
+// How many of module, editor and view the add-in gets for the file; all it
+// got is released.
+int ReachedObjects(TIdeHost& host, const char* fileName) {
+  int reached = 0;
+  TIModuleInterface* module = host.ToolServices()->GetModuleInterface(fileName);
+  TIEditorInterface* editor = module ? module->GetEditorInterface() : nullptr;
+  TIEditView* view = editor ? editor->GetView(0) : nullptr;
+  for (TInterface* intf : {static_cast<TInterface*>(view), static_cast<TInterface*>(editor),
+                           static_cast<TInterface*>(module)})
+    if (intf) {
+      ++reached;
+      intf->Release();
+    }
+  return reached;
+}
+
+TEST(IdeHostEditor, SwitchesAndUnopenedFilesMakeEachStepReturnNil) {
+  const std::pair<bool TIdeHost::*, int> cases[] = {
+      {nullptr, 3}, {&TIdeHost::NoModule, 0}, {&TIdeHost::NoEditor, 1}, {&TIdeHost::NoView, 2}};
+  for (const auto& [flag, reached] : cases) {
+    TIdeHost host;
+    host.Files.emplace("U.pas", "x");
+    ASSERT_TRUE(host.OpenFile("U.pas"));
+    if (flag) host.*flag = true;
+    EXPECT_EQ(ReachedObjects(host, "U.pas"), reached);
+    EXPECT_EQ(ReachedObjects(host, "Other.pas"), 0);
+    EXPECT_EQ(host.LiveIntfs(), 0);
+  }
+}
+
+TEST(IdeHostEditor, SetPosKeepsTheLineInTheBufferAndTheColumnPositive) {
+  const struct {
+    const char* Text;
+    int Index;
+    TEditPos In, Out;
+  } cases[] = {
+      {"a\nb\nc", epCursorPos, {4, 2}, {4, 2}},   {"a\nb\nc", epTopPos, {0, 0}, {1, 1}},
+      {"a\nb\nc", epCursorPos, {-3, 99}, {1, 3}}, {"a\nb\nc", epTopPos, {7, -5}, {7, 1}},
+      {"", epCursorPos, {2, 5}, {2, 1}},
+  };
+  for (const auto& c : cases) {
+    TIdeHost host;
+    host.Files["U.pas"] = c.Text;
+    host.OpenFile("U.pas");
+    TIModuleInterface* module = host.ToolServices()->GetModuleInterface("U.pas");
+    TIEditorInterface* editor = module->GetEditorInterface();
+    TIEditView* view = editor->GetView(0);
+    EXPECT_TRUE(view->SetPos(c.Index, &c.In));
+    TEditPos out;
+    EXPECT_TRUE(view->GetPos(c.Index, &out));
+    EXPECT_EQ(out.Col, c.Out.Col) << c.In.Col << "," << c.In.Line;
+    EXPECT_EQ(out.Line, c.Out.Line) << c.In.Col << "," << c.In.Line;
+    EXPECT_FALSE(view->SetPos(2, &c.In));
+    EXPECT_FALSE(view->GetPos(2, &out));
+    EXPECT_EQ(editor->GetView(1), nullptr);
+    view->Release();
+    editor->Release();
+    module->Release();
+  }
+}
+
+// Objects held on a closed file answer failures instead of touching freed
+// memory, and still count until released.
+TEST(IdeHostEditor, ObjectsOutliveTheirClosedFile) {
+  TIdeHost host;
+  host.Files["U.pas"] = "a\nb";
+  host.OpenFile("U.pas");
+  TIModuleInterface* module = host.ToolServices()->GetModuleInterface("U.pas");
+  TIEditorInterface* editor = module->GetEditorInterface();
+  TIEditView* view = editor->GetView(0);
+  host.CloseFile("U.pas");
+  EXPECT_FALSE(host.IsFileOpen("U.pas"));
+  EXPECT_EQ(module->GetEditorInterface(), nullptr);
+  EXPECT_FALSE(module->ShowSource());
+  EXPECT_STREQ(editor->FileName(), "");
+  EXPECT_EQ(editor->LinesInBuffer(), 0);
+  EXPECT_EQ(editor->GetViewCount(), 0);
+  EXPECT_EQ(editor->GetView(0), nullptr);
+  TCharPos block;
+  EXPECT_FALSE(editor->GetBlockStart(&block));
+  EXPECT_FALSE(editor->SetBlockStart(&block));
+  EXPECT_FALSE(editor->SetBlockVisible(true));
+  TEditPos pos;
+  EXPECT_FALSE(view->GetPos(epCursorPos, &pos));
+  EXPECT_FALSE(view->SetPos(epCursorPos, &pos));
+  TViewSize size;
+  EXPECT_FALSE(view->GetViewSize(&size));
+  EXPECT_EQ(host.LiveIntfs(), 3);
+  view->Release();
+  editor->Release();
+  module->Release();
   EXPECT_EQ(host.LiveIntfs(), 0);
 }
 

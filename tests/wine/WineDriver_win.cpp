@@ -160,9 +160,10 @@ BOOL CALLBACK MatchName(HWND window, LPARAM data) {
 
 }  // namespace
 
-THostSession::THostSession(int ide, bool openMonitor)
+THostSession::THostSession(int ide, bool openMonitor, const std::string& moreArgs)
     : FProcess(Quote(WinPath(Env("GLINT_HOST_EXE"))) + " --ide " + std::to_string(ide) +
-               (openMonitor ? " --open-monitor" : "") + " --quit-after 300") {
+               (openMonitor ? " --open-monitor" : "") + " --quit-after 300" +
+               (moreArgs.empty() ? "" : " " + moreArgs)) {
   const DWORD id = FProcess.Id();
   if (!WaitFor([&] { return (FMainWindow = FindProcessWindow("TGlintHost", id)) != nullptr; },
                30000))
@@ -248,6 +249,28 @@ TMonitorView ReadMonitor(HWND monitor) {
   for (int row = 0; row < view.RowCount; ++row) view.Cells.push_back(ReadGridRow(monitor, row));
   return view;
 }
+
+std::vector<HWND> EditorWindows() { return TopLevelWindows("TGlintHostEditor"); }
+
+TEditorState ReadEditor(HWND editor) {
+  static const UINT state = RegisterWindowMessageA("Glint.Host.EditorState");
+  const auto read = [editor](WPARAM what) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(editor, state, what, 0, SMTO_NORMAL, 10000, &answer))
+      throw std::runtime_error("the editor window did not answer its state message");
+    return static_cast<int>(static_cast<LRESULT>(answer));
+  };
+  TEditorState result;
+  result.Caption = WindowText(editor);
+  result.CursorLine = read(0);
+  result.CursorCol = read(1);
+  result.TopLine = read(2);
+  result.ViewRows = read(3);
+  result.BlockStartLine = read(4);
+  result.BlockEndLine = read(5);
+  return result;
+}
+
 int SendWithGlint(const std::string& hostPath, DWORD timeoutMs) {
   TProcess send(Quote(WinPath(Env("GLINT_EXE"))) + " send " + Quote(WinPath(hostPath)));
   return send.Wait(timeoutMs);

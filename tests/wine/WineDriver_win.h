@@ -1,7 +1,8 @@
 // tests/wine/WineDriver_win.h: what the Wine tests and the delivery benchmark
 // do from outside the IDE stand-in's process: register the add-in, start the
-// stand-in and glint, find their windows and read the monitor back through
-// window messages only (WM_GETTEXT, the grid's query messages).
+// stand-in and glint, find their windows and read the monitor and the
+// stand-in's editor windows back through window messages only (WM_GETTEXT,
+// the grid's query messages, the editor's state message).
 //
 // Paths of the programs come from the environment the ctest entry sets
 // (GLINT_HOST_EXE, GLINT_EXE, GLINT_EXPERT_DLL_<n>, GLINT_SOURCE_DIR), as
@@ -56,7 +57,8 @@ class TProcess {
 // The IDE stand-in, running with the add-in of one IDE version registered.
 class THostSession {
  public:
-  explicit THostSession(int ide = 4, bool openMonitor = false);
+  // `moreArgs` go on the stand-in's command line (e.g. "--open Z:\\a.pas").
+  explicit THostSession(int ide = 4, bool openMonitor = false, const std::string& moreArgs = "");
   // Closes the stand-in's main window and waits for it to end.
   ~THostSession();
 
@@ -102,6 +104,17 @@ TMonitorView ReadMonitor(HWND monitor);
 // read through the grid's query messages.
 int GridInfo(HWND monitor, TGridInfo what);
 std::vector<std::string> ReadGridRow(HWND monitor, int row);
+
+// The stand-in's editor windows (one per open file), in any process.
+std::vector<HWND> EditorWindows();
+// What an editor window shows, read through its state message; the block
+// lines are 0 without a visible block.
+struct TEditorState {
+  std::string Caption;
+  int CursorLine = 0, CursorCol = 0, TopLine = 0, ViewRows = 0, BlockStartLine = 0,
+      BlockEndLine = 0;
+};
+TEditorState ReadEditor(HWND editor);
 
 // Runs `glint send` on a file and returns its exit status.
 int SendWithGlint(const std::string& hostPath, DWORD timeoutMs = 60000);
