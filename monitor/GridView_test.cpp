@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "ide/IdeHost.h"
 #include "monitor/GlintExp.h"
 #include "ui/headless/Headless.h"
 
@@ -146,6 +148,95 @@ TEST_F(GridView, StayOnTopTogglesTheStyleOnTheSameWindow) {
   Form->StayOnTop1Click(Form->StayOnTop1);
   EXPECT_EQ(Form->FormStyle(), TFormStyle::Normal);
   EXPECT_EQ(Form->Peer(), peer);
+}
+
+class JumpToCode : public GridView {
+ protected:
+  void SetUp() override {
+    GridView::SetUp();
+    std::string text;
+    for (int line = 1; line <= 100; ++line) text += "line " + std::to_string(line) + "\r\n";
+    Host.Files[kFile] = text;
+    ToolServices = Host.ToolServices();
+    Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\n") +
+         "Main 42 8 x\n Main 7\n Gone 3\n\nMain 10 8 y\nNowhere 5 8 z\nMain n/a 8 w\n"
+         "Unit Map:\nMain " + kFile + "\n");
+  }
+  void TearDown() override {
+    ToolServices = nullptr;
+    IdeVersion = 4;
+    GridView::TearDown();
+  }
+  std::vector<std::string> Jump(int row) {
+    Host.ClearEditorCalls();
+    MonitorGrid->SetRow(row);
+    MonitorGrid->DoClick();
+    EXPECT_EQ(Host.LiveIntfs(), 0) << "every host object released";
+    return Host.EditorCalls();
+  }
+  static constexpr const char* kFile = "C:\\src\\Main.pas";
+  TIdeHost Host;
+};
+
+TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverything) {
+  const std::vector<std::string> first = Jump(1);
+  const std::vector<std::string> expected = {
+      std::string("IsFileOpen ") + kFile, std::string("OpenFile ") + kFile,
+      std::string("GetModuleInterface ") + kFile, "ShowSource", "GetEditorInterface", "GetView 0",
+      "SetPos 0 1 42", "GetPos 1", "GetViewSize", "SetPos 1 1 42", "ShowSource", "Release View",
+      "Release Editor", "Release Module"};
+  EXPECT_EQ(first, expected);
+  TIdeEditorFile* editor = Host.Editor(kFile);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->Cursor.Line, 42);
+  EXPECT_EQ(editor->Top.Line, 42);
+  EXPECT_FALSE(editor->BlockVisible);
+
+  // Line 50 is in view below top 42 (20 rows): only the cursor moves.
+  TEditPos top{1, 40};
+  editor->Top = top;
+  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain 50 8 x\nUnit Map:\nMain ") +
+       kFile + "\n");
+  const std::vector<std::string> second = Jump(1);
+  EXPECT_EQ(second.front(), std::string("IsFileOpen ") + kFile);
+  EXPECT_EQ(std::count(second.begin(), second.end(), "SetPos 1 1 50"), 0);
+  EXPECT_EQ(editor->Cursor.Line, 50);
+  EXPECT_EQ(editor->Top.Line, 40);
+}
+
+TEST_F(JumpToCode, OldestIdeMarksTheLineAsALineBlock) {
+  IdeVersion = 2;
+  Jump(2);
+  const TIdeEditorFile* editor = Host.Editor(kFile);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->BlockVisible);
+  EXPECT_EQ(editor->BlockType, btLine);
+  EXPECT_EQ(editor->BlockStart.Line, 10);
+  EXPECT_EQ(editor->BlockStart.CharIndex, 0);
+  EXPECT_EQ(editor->BlockAfter.Line, 11);
+}
+
+TEST_F(JumpToCode, MissingUnitModuleEditorOrViewEndsQuietly) {
+  EXPECT_TRUE(Jump(3).empty());  // "Nowhere" is not in the unit map
+  Host.NoModule = true;
+  EXPECT_EQ(Jump(1).size(), 3u);  // is it open, open it, no module
+  Host.NoModule = false;
+  Host.NoEditor = true;
+  EXPECT_EQ(Jump(1).back(), "Release Module");
+  Host.NoEditor = false;
+  Host.NoView = true;
+  EXPECT_EQ(Jump(1).back(), "Release Module");
+  Host.NoView = false;
+  Jump(4);  // "n/a" reads as line 0
+  EXPECT_EQ(Host.Editor(kFile)->Cursor.Line, 1);
+  EXPECT_TRUE(Host.Errors().empty());
+  EXPECT_TRUE(Backend.ErrorBoxes.empty());
+}
+
+TEST_F(JumpToCode, TitleClickSortsWithoutJumping) {
+  Host.ClearEditorCalls();
+  Click(TMouseButton::Left, 1, 0);
+  EXPECT_TRUE(Host.EditorCalls().empty());
 }
 
 }  // namespace
