@@ -89,7 +89,7 @@ class TGridPeer : public TWin32Peer {
   }
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == InfoMessage()) return Info(static_cast<TGridInfo>(wParam));
+    if (msg == InfoMessage()) return Info(static_cast<TGridInfo>(wParam), lParam);
     if (msg == CellTextMessage())
       return PutCellText(static_cast<int>(wParam), static_cast<int>(lParam));
     switch (msg) {
@@ -145,7 +145,7 @@ class TGridPeer : public TWin32Peer {
   }
 
  private:
-  LRESULT Info(TGridInfo what) const {
+  LRESULT Info(TGridInfo what, LPARAM col) const {
     switch (what) {
       case TGridInfo::RowCount:
         return FGrid.RowCount();
@@ -163,6 +163,12 @@ class TGridPeer : public TWin32Peer {
         si.fMask = SIF_POS;
         return GetScrollInfo(FHandle, SB_VERT, &si) ? si.nPos : -1;
       }
+      case TGridInfo::ColWidth:
+        return col >= 0 && col < FGrid.ColCount() ? FGrid.ColWidths(static_cast<int>(col)) : -1;
+      case TGridInfo::RowHeight:
+        return FGrid.DefaultRowHeight();
+      case TGridInfo::GridLineWidth:
+        return FGrid.GridLineWidth();
     }
     return -1;
   }

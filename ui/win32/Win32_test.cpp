@@ -215,6 +215,14 @@ TEST_F(Win32Backend, GridQueryMessagesAnswerWithTheModelsCells) {
   EXPECT_EQ(TextOf(grid), "r42");
   EXPECT_EQ(SendMessageA(grid, cellText, 4, 0), 0);
   EXPECT_EQ(SendMessageA(grid, cellText, 0, 100), 0);
+  // The geometry another process needs to click a cell.
+  Grid->SetColWidths(1, 77);
+  EXPECT_EQ(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::ColWidth), 1), 77);
+  EXPECT_EQ(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::ColWidth), 4), -1);
+  EXPECT_EQ(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::RowHeight), 0),
+            Grid->DefaultRowHeight());
+  EXPECT_EQ(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::GridLineWidth), 0),
+            Grid->GridLineWidth());
 }
 
 TEST_F(Win32Backend, ClosingAFreeingFormDeletesItAfterItsMessage) {
