@@ -6,6 +6,7 @@
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
+#include "ui/win32/GridQuery.h"
 
 namespace glint {
 
@@ -43,6 +44,7 @@ class TFormPeer : public TWin32Peer {
   }
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == ItemIdMessage()) return ItemIdByAtom(static_cast<ATOM>(wParam));
     switch (msg) {
       case WM_COPYDATA:
         return DeliverMessage(FForm, msg, wParam, lParam);
@@ -78,6 +80,20 @@ class TFormPeer : public TWin32Peer {
 
  private:
   DWORD ExStyle() const { return FForm.FormStyle() == TFormStyle::StayOnTop ? WS_EX_TOPMOST : 0; }
+
+  static UINT ItemIdMessage() {
+    static const UINT msg = RegisterWindowMessageA(kFormItemIdMessage);
+    return msg;
+  }
+
+  LRESULT ItemIdByAtom(ATOM atom) const {
+    char name[256] = "";
+    TMainMenu* menu = FForm.Menu();
+    if (!menu || !GlobalGetAtomNameA(atom, name, sizeof name)) return 0;
+    const auto* item = dynamic_cast<const TMenuItem*>(FForm.FindComponent(name));
+    const auto* peer = dynamic_cast<const TWin32MenuPeer*>(menu->Peer());
+    return item && peer ? peer->CommandOf(*item) : 0;
+  }
 
   void SyncMenu() {
     TWin32MenuPeer* peer = nullptr;
@@ -319,6 +335,12 @@ void TWin32MenuPeer::Popup(int x, int y) {
   DestroyMenu(menu);
   // The click may free the pop-up menu, and this peer with it: last thing.
   if (id) Command(id);
+}
+
+unsigned TWin32MenuPeer::CommandOf(const TMenuItem& item) const {
+  for (const auto& [id, command] : FCommands)
+    if (command == &item) return id;
+  return 0;
 }
 
 bool TWin32MenuPeer::Command(unsigned id) {

@@ -85,6 +85,8 @@ class TWin32MenuPeer : public TMenuPeer {
   void Popup(int x, int y) override;
   // Runs the click of the item with this command identifier; false if none.
   bool Command(unsigned id);
+  // The command identifier of an item of the menu built last; 0 if none.
+  unsigned CommandOf(const TMenuItem& item) const;
   // Builds the menu bar for a form window (the caller sets it).
   HMENU BuildBar();
   HMENU Bar() const { return FBar; }
