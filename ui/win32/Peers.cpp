@@ -34,8 +34,7 @@ class TFormPeer : public TWin32Peer {
         ShowWindow(FHandle, FForm.Visible() ? SW_SHOW : SW_HIDE);
         break;
       case TControlChange::Options:
-        SetWindowPos(FHandle, ExStyle() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SyncTopmost();
         SyncMenu();
         break;
       default:
@@ -80,6 +79,21 @@ class TFormPeer : public TWin32Peer {
 
  private:
   DWORD ExStyle() const { return FForm.FormStyle() == TFormStyle::StayOnTop ? WS_EX_TOPMOST : 0; }
+
+  // A z-order change only: the window keeps its handle.
+  void SyncTopmost() {
+    const bool topmost = ExStyle() != 0;
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(FHandle, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    HWND owner = GetWindow(FHandle, GW_OWNER);
+    if (topmost || !owner || !(GetWindowLongA(FHandle, GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
+    // Wine (8.0) places an owned window lying right above its owner "after
+    // itself" for HWND_NOTOPMOST and so keeps it topmost; without its owner
+    // for that one call the window drops the style.
+    SetWindowLongPtrA(FHandle, GWLP_HWNDPARENT, 0);
+    SetWindowPos(FHandle, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    SetWindowLongPtrA(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  }
 
   static UINT ItemIdMessage() {
     static const UINT msg = RegisterWindowMessageA(kFormItemIdMessage);
