@@ -66,19 +66,6 @@ void ExpectSameView(const TMonitorView& real, const TMonitorView& headless) {
   EXPECT_EQ(real.Cells, headless.Cells);
 }
 
-HWND WaitForMonitor() {
-  HWND monitor = nullptr;
-  WaitFor(
-      [&] {
-        auto windows = TopLevelWindows("TGlintMonitor");
-        if (windows.empty()) return false;
-        monitor = windows.front();
-        return IsWindowVisible(monitor) != FALSE;
-      },
-      20000);
-  return monitor;
-}
-
 // An error box the monitor's process shows.
 HWND FindErrorBox(HWND monitor) {
   DWORD monitorProcess = 0;

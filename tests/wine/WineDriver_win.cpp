@@ -189,10 +189,43 @@ bool THostSession::PickItem(const std::string& name) {
   return true;
 }
 
+bool PickFormItem(HWND form, const std::string& name) {
+  static const UINT itemId = RegisterWindowMessageA(kFormItemIdMessage);
+  const ATOM atom = GlobalAddAtomA(name.c_str());
+  const LRESULT id = SendMessageA(form, itemId, atom, 0);
+  GlobalDeleteAtom(atom);
+  if (id == 0) return false;
+  SendMessageA(form, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  return true;
+}
+
 std::vector<HWND> TopLevelWindows(const char* className) {
   TClassSearch search{className, {}};
   EnumWindows(CollectClass, reinterpret_cast<LPARAM>(&search));
   return search.Found;
+}
+
+std::vector<HWND> TopLevelWindows(const char* className, DWORD processId) {
+  std::vector<HWND> found = TopLevelWindows(className);
+  std::erase_if(found, [processId](HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner != processId;
+  });
+  return found;
+}
+
+HWND WaitForMonitor() {
+  HWND monitor = nullptr;
+  WaitFor(
+      [&] {
+        auto windows = TopLevelWindows("TGlintMonitor");
+        if (windows.empty()) return false;
+        monitor = windows.front();
+        return IsWindowVisible(monitor) != FALSE;
+      },
+      20000);
+  return monitor;
 }
 
 HWND FindControl(HWND parent, const std::string& name) {
@@ -210,24 +243,38 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-namespace {
-
-HWND GridOf(HWND monitor) {
+HWND GridWindow(HWND monitor) {
   HWND grid = FindControl(monitor, "MonitorGrid");
   if (!grid) throw std::runtime_error("the monitor has no MonitorGrid window");
   return grid;
 }
 
-}  // namespace
-
-int GridInfo(HWND monitor, TGridInfo what) {
+int GridInfo(HWND monitor, TGridInfo what, int col) {
   static const UINT info = RegisterWindowMessageA(kGridInfoMessage);
-  return static_cast<int>(SendMessageA(GridOf(monitor), info, static_cast<WPARAM>(what), 0));
+  return static_cast<int>(SendMessageA(GridWindow(monitor), info, static_cast<WPARAM>(what), col));
+}
+
+POINT CellPoint(HWND monitor, int col, int row) {
+  const int line = GridInfo(monitor, TGridInfo::GridLineWidth);
+  const int height = GridInfo(monitor, TGridInfo::RowHeight);
+  const int fixed = GridInfo(monitor, TGridInfo::FixedRows);
+  int left = 0;
+  for (int c = 0; c < col; ++c) left += GridInfo(monitor, TGridInfo::ColWidth, c) + line;
+  const int slot = row < fixed ? row : fixed + row - GridInfo(monitor, TGridInfo::TopRow);
+  if (slot < 0) throw std::runtime_error("the row is scrolled out of view");
+  return {left + GridInfo(monitor, TGridInfo::ColWidth, col) / 2,
+          slot * (height + line) + height / 2};
+}
+
+void ClickGrid(HWND monitor, POINT at) {
+  HWND grid = GridWindow(monitor);
+  SendMessageA(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  SendMessageA(grid, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
 }
 
 std::vector<std::string> ReadGridRow(HWND monitor, int row) {
   static const UINT cellText = RegisterWindowMessageA(kGridCellTextMessage);
-  HWND grid = GridOf(monitor);
+  HWND grid = GridWindow(monitor);
   std::vector<std::string> cells;
   for (int col = 0, cols = GridInfo(monitor, TGridInfo::ColCount); col < cols; ++col) {
     if (SendMessageA(grid, cellText, static_cast<WPARAM>(col), row) == 0)

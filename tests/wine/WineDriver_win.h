@@ -86,11 +86,21 @@ bool WaitFor(F condition, DWORD milliseconds) {
   return true;
 }
 
-// Top-level windows of a class, in any process.
+// Top-level windows of a class, in any process; with a process id, only
+// that process's.
 std::vector<HWND> TopLevelWindows(const char* className);
+std::vector<HWND> TopLevelWindows(const char* className, DWORD processId);
+// The monitor window once it is visible, or nullptr after 20 seconds.
+HWND WaitForMonitor();
 // The child window of `parent` made for the control of this component name.
 HWND FindControl(HWND parent, const std::string& name);
 std::string WindowText(HWND window);
+
+// Picks a menu item of a form window's menu bar by its component name
+// ("StayOnTop1"), with the WM_COMMAND a pick sends, once the form has told
+// its command identifier; returns when the pick has been handled, false
+// when the form has no such item.
+bool PickFormItem(HWND form, const std::string& name);
 
 // What the monitor window shows, read through its messages.
 struct TMonitorView {
@@ -102,8 +112,16 @@ TMonitorView ReadMonitor(HWND monitor);
 
 // One of the grid's numbers (row count, top row...), and one row's cells,
 // read through the grid's query messages.
-int GridInfo(HWND monitor, TGridInfo what);
+int GridInfo(HWND monitor, TGridInfo what, int col = 0);
 std::vector<std::string> ReadGridRow(HWND monitor, int row);
+// The monitor's grid window; throws when there is none.
+HWND GridWindow(HWND monitor);
+// The middle of a cell in the grid window's client coordinates, as the grid
+// lays it out now (data rows as scrolled), from the grid's query messages.
+POINT CellPoint(HWND monitor, int col, int row);
+// A left click (button down, then up) sent to the grid at a client point;
+// returns once the grid has handled both.
+void ClickGrid(HWND monitor, POINT at);
 
 // The stand-in's editor windows (one per open file), in any process.
 std::vector<HWND> EditorWindows();
