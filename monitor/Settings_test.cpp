@@ -83,6 +83,10 @@ TEST_F(Settings, StoredValuesRestoreTheWindow) {
   EXPECT_EQ(MonitorGrid->DefaultRowHeight(), 24);
   EXPECT_EQ(GlintMonitor->FormStyle(), TFormStyle::StayOnTop);
   EXPECT_TRUE(GlintMonitor->StayOnTop1->Checked());
+  // Shown, the last column takes what the stored others leave.
+  GlintMonitor->Show();
+  const int line = MonitorGrid->GridLineWidth();
+  EXPECT_EQ(MonitorGrid->ColWidths(3), MonitorGrid->ClientWidth() - (120 + 50 + 60 + 3 * line));
 }
 
 TEST_F(Settings, FontSizeReadLastWinsOverHeight) {

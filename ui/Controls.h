@@ -143,7 +143,8 @@ class TControl : public TComponent {
   std::intptr_t Perform(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
 
   TNotifyEvent OnClick;
-  // Fires after the width or height changed (children already aligned).
+  // Fires after the width or height changed (children already aligned),
+  // and for a form when its window has been made (TCustomForm::Show).
   TNotifyEvent OnResize;
 
   TControlPeer* Peer() const { return FPeer.get(); }

@@ -38,8 +38,12 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
 }
 
 void TCustomForm::Show() {
+  const bool made = !HandleAllocated();
   HandleNeeded();
   SetVisible(true);
+  // As a new window's first WM_SIZE does: layouts made from the client size
+  // (set before the window existed) meet the window's real one.
+  if (made && OnResize) OnResize(this);
 }
 
 void TCustomForm::Close() {

@@ -41,7 +41,8 @@ class TCustomForm : public TControl {
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* menu);
 
-  // Makes the form visible, creating its window (and its children's) first.
+  // Makes the form visible, creating its window (and its children's) first;
+  // once the window is made, OnResize runs.
   void Show();
   // Runs the close action (see above).
   void Close();

@@ -58,6 +58,18 @@ TEST(Forms, CloseHidesOrFreesAfterTheHandler) {
   EXPECT_TRUE(destroyed);
 }
 
+TEST(Forms, OnResizeRunsWhenTheShownFormsWindowIsMadeNotOnLaterShows) {
+  THeadless backend;
+  TProbeForm form(nullptr);
+  int resizes = 0;
+  form.OnResize = [&resizes](TObject*) { ++resizes; };
+  form.Show();
+  EXPECT_EQ(resizes, 1);
+  form.Close();
+  form.Show();
+  EXPECT_EQ(resizes, 1);
+}
+
 TEST(Forms, EditReadOnlyFollowsItsMessage) {
   TEdit edit(nullptr);
   edit.Perform(kEmSetReadOnly, 1, 0);

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -137,7 +138,16 @@ class WineGridView : public ::testing::Test {
   HWND Monitor = nullptr;
 };
 
-TEST_F(WineGridView, TitleClicksSortTheWindowsRowsByThatColumn) {
+TEST_F(WineGridView, TitleRowSpansTheWindowAndItsClicksSortByThatColumn) {
+  // The last column takes what the others leave of the real client area.
+  RECT client{};
+  GetClientRect(GridWindow(Monitor), &client);
+  int right = 0;
+  for (int col = 0; col < 4; ++col)
+    right +=
+        GridInfo(Monitor, TGridInfo::ColWidth, col) + GridInfo(Monitor, TGridInfo::GridLineWidth);
+  EXPECT_EQ(right - GridInfo(Monitor, TGridInfo::GridLineWidth), client.right);
+
   ClickTitle(2);  // Bytes: largest first
   EXPECT_EQ(DataRows(Monitor), (std::vector<TRow>{kLexer, kParser, kMain, kUtils}));
   ClickTitle(1);  // Line: numbers up
