@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Screenshot of the IDE stand-in with the monitor showing a report:
-# screenshot.sh REPORT OUTPUT.png. Runs inside wine-run.sh's environment
-# (prefix and display set); needs GLINT_HOST_EXE, GLINT_EXE and
-# GLINT_EXPERT_DLL_4 (host paths) and ImageMagick's import.
+# screenshot.sh REPORT OUTPUT.png [TITLE_COLUMN]. Runs inside wine-run.sh's
+# environment (prefix and display set); needs GLINT_HOST_EXE, GLINT_EXE and
+# GLINT_EXPERT_DLL_4 (host paths) and ImageMagick's import. With a title
+# column (0-3) the grid is first sorted by a click on that title, done by
+# GLINT_TITLE_CLICK_EXE.
 set -euo pipefail
-report=${1:?usage: screenshot.sh REPORT OUTPUT.png}
-out=${2:?usage: screenshot.sh REPORT OUTPUT.png}
+usage="usage: screenshot.sh REPORT OUTPUT.png [TITLE_COLUMN]"
+report=${1:?$usage}
+out=${2:?$usage}
+title=${3:-}
 [ -f "$report" ] || { echo "no report $report"; exit 1; }
 command -v import >/dev/null || { echo "ImageMagick (import) is not installed"; exit 1; }
 winpath() { echo "Z:${1//\//\\}"; }
@@ -27,6 +31,10 @@ for _ in $(seq 150); do
   sleep 0.2
 done
 [ $sent = 0 ] || { echo "the monitor did not take $report"; exit 1; }
+if [ -n "$title" ]; then
+  wine "${GLINT_TITLE_CLICK_EXE:?GLINT_TITLE_CLICK_EXE unset}" "$title" ||
+    { echo "the title click on column $title failed"; exit 1; }
+fi
 sleep 2  # let both windows paint
 mkdir -p "$(dirname "$out")"
 import -display "$DISPLAY" -window root "$out.full.png"
