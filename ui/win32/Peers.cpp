@@ -101,7 +101,7 @@ class TFormPeer : public TWin32Peer {
     GetWindowRect(FHandle, &window);
     GetClientRect(FHandle, &client);
     POINT origin{0, 0};
-    ClientToScreen(FHandle, &origin);
+    ::ClientToScreen(FHandle, &origin);
     const TRect inset{origin.x - window.left, origin.y - window.top,
                       window.right - (origin.x + client.right),
                       window.bottom - (origin.y + client.bottom)};
