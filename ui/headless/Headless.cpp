@@ -37,7 +37,7 @@ class THeadlessPeer : public TControlPeer {
   void Changed(TControlChange what) override { ++Changes[static_cast<std::size_t>(what)]; }
   void Invalidate() override { ++Invalidates; }
 
-  std::array<int, static_cast<std::size_t>(TControlChange::Parent) + 1> Changes{};
+  std::array<int, static_cast<std::size_t>(TControlChange::Frame) + 1> Changes{};
   int Invalidates = 0;
 };
 
