@@ -109,12 +109,34 @@ TEST(Forms, MenuItemsNestFindAndClick) {
   EXPECT_EQ(clicks, 1);
   delete exit;  // leaves its parent's list
   EXPECT_EQ(file->Count(), 0);
+}
 
-  TPopupMenu popup(nullptr);
-  popup.Popup(10, 20);
-  ASSERT_EQ(backend.Popups.size(), 1u);
-  EXPECT_EQ(backend.Popups[0].Menu, &popup);
-  EXPECT_EQ(backend.Popups[0].Y, 20);
+// A queued pick is clicked inside Popup; none queued, or -1, dismisses the
+// menu. The click may free the menu: the record keeps the captions.
+TEST(Forms, PopupMenuClicksTheQueuedPick) {
+  THeadless backend;
+  TProbeForm form(nullptr);
+  auto* popup = new TPopupMenu(nullptr);
+  std::vector<std::string> clicked;
+  for (const char* caption : {"Copy", "Save"}) {
+    auto* item = new TMenuItem(&form);
+    item->SetCaption(caption);
+    item->OnClick = [&, item](TObject*) { clicked.push_back(item->Caption()); };
+    popup->Items().Add(item);
+  }
+  popup->Popup(10, 20);
+  backend.QueuePopupPick(-1);
+  popup->Popup(10, 20);
+  backend.QueuePopupPick(0);
+  popup->Popup(30, 40);
+  EXPECT_EQ(clicked, std::vector<std::string>{"Copy"});
+  popup->Items().Items(1)->OnClick = [&](TObject*) { delete popup; };
+  backend.QueuePopupPick(1);
+  popup->Popup(50, 60);
+  ASSERT_EQ(backend.Popups.size(), 4u);
+  EXPECT_EQ(backend.Popups[2].Menu, backend.Popups[0].Menu);
+  EXPECT_EQ(backend.Popups[2].Y, 40);
+  EXPECT_EQ(backend.Popups[3].Captions, (std::vector<std::string>{"Copy", "Save"}));
 }
 
 TEST(Forms, ScreenSizeComesFromTheWidgetSet) {

@@ -43,13 +43,26 @@ class THeadlessPeer : public TControlPeer {
 
 class THeadlessMenuPeer : public TMenuPeer {
  public:
-  THeadlessMenuPeer(THeadless& owner, const TMenu& menu) : FOwner(owner), FMenu(menu) {}
+  THeadlessMenuPeer(THeadless& owner, TMenu& menu) : FOwner(owner), FMenu(menu) {}
   void Changed() override {}
-  void Popup(int x, int y) override { FOwner.Popups.push_back({&FMenu, x, y}); }
+  // As TrackPopupMenu returns the pick, the Win32 peer clicks it inside Popup.
+  void Popup(int x, int y) override {
+    const TMenuItem& items = FMenu.Items();
+    TRecordedPopup popup{&FMenu, x, y, {}};
+    for (int i = 0; i < items.Count(); ++i) popup.Captions.push_back(items.Items(i)->Caption());
+    FOwner.Popups.push_back(std::move(popup));
+    int pick = -1;
+    if (!FOwner.FPopupPicks.empty()) {
+      pick = FOwner.FPopupPicks.front();
+      FOwner.FPopupPicks.pop_front();
+    }
+    // The click may free the menu, and this peer with it: last thing.
+    if (pick >= 0) items.Items(pick)->Click();
+  }
 
  private:
   THeadless& FOwner;
-  const TMenu& FMenu;
+  TMenu& FMenu;
 };
 
 THeadless::THeadless()

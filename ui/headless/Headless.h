@@ -5,7 +5,8 @@
 // lifetime (and puts the previous ones back). Peers count what changed;
 // PaintGrid runs a grid's painting on a TRecordingCanvas, so tests can see
 // what would be drawn; pop-ups and dialogs are recorded, and a test queues
-// the answers the dialogs give (OK when none is queued).
+// the answers the dialogs give (OK when none is queued) and the item a
+// pop-up menu's user picks (none when none is queued).
 #pragma once
 
 #include <deque>
@@ -46,9 +47,12 @@ struct TRecordedDialog {
   TMsgDlgType Type = TMsgDlgType::Information;
 };
 
+// Menu may be gone by the time a test looks (the pick's click may free it);
+// Captions are the top-level items' captions as they were shown.
 struct TRecordedPopup {
   const TMenu* Menu = nullptr;
   int X = 0, Y = 0;
+  std::vector<std::string> Captions;
 };
 
 class THeadless : public TWidgetSet, public TDialogService {
@@ -71,6 +75,9 @@ class THeadless : public TWidgetSet, public TDialogService {
 
   // Answers for the next dialogs, in order.
   void QueueAnswer(TModalResult answer) { FAnswers.push_back(answer); }
+  // The pick for the next pop-up menus, in order: an index into the menu's
+  // top-level items, whose Click then runs inside Popup; -1 dismisses it.
+  void QueuePopupPick(int itemIndex) { FPopupPicks.push_back(itemIndex); }
 
   // Number of Changed() calls a control's peer has seen, by kind (0 for a
   // control without a headless peer). Peers must not outlive this object.
@@ -88,6 +95,7 @@ class THeadless : public TWidgetSet, public TDialogService {
   TDialogService* FPreviousDialogs;
   TPoint FScreenSize = kDefaultScreenSize;
   std::deque<TModalResult> FAnswers;
+  std::deque<int> FPopupPicks;
 };
 
 }  // namespace glint
