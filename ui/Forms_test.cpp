@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rtl/SysUtils.h"
+#include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
@@ -91,6 +92,27 @@ TEST(Forms, FontSizeAndHeightConvertAtNinetySixDpi) {
   EXPECT_EQ(font.Height(), -13);
   font.SetHeight(-16);
   EXPECT_EQ(font.Size(), 12);
+}
+
+// The dialog opens on the component's font; OK takes the answer, Cancel
+// (also when nothing is queued, or with no dialog service) keeps the font.
+TEST(Forms, FontDialogTakesTheChosenFontOnOKOnly) {
+  TFontDialog dialog(nullptr);
+  dialog.Font().SetName("Courier New");
+  EXPECT_FALSE(dialog.Execute());
+  THeadless backend;
+  TFont chosen;
+  chosen.SetName("Arial");
+  chosen.SetStyle({TFontStyle::Bold});
+  backend.QueueFont(chosen);
+  backend.QueueFontCancel();
+  EXPECT_TRUE(dialog.Execute());
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_TRUE(dialog.Font().SameAs(chosen));
+  ASSERT_EQ(backend.FontDialogs.size(), 3u);
+  EXPECT_EQ(backend.FontDialogs[0].Name(), "Courier New");
+  EXPECT_TRUE(backend.FontDialogs[2].SameAs(chosen));
 }
 
 TEST(Forms, MenuItemsNestFindAndClick) {

@@ -95,6 +95,16 @@ TModalResult THeadless::MessageDlg(const std::string& message, TMsgDlgType type,
 
 void THeadless::ShowErrorBox(const std::string& message) { ErrorBoxes.push_back(message); }
 
+bool THeadless::ExecuteFontDialog(TFont& font) {
+  FontDialogs.push_back(font);
+  if (FFontAnswers.empty()) return false;
+  std::optional<TFont> answer = std::move(FFontAnswers.front());
+  FFontAnswers.pop_front();
+  if (!answer) return false;
+  font.Assign(*answer);
+  return true;
+}
+
 int THeadless::ChangeCount(const TControl& control, TControlChange what) const {
   auto* peer = dynamic_cast<const THeadlessPeer*>(control.Peer());
   return peer ? peer->Changes[static_cast<std::size_t>(what)] : 0;
