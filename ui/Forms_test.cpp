@@ -161,6 +161,27 @@ TEST(Forms, PopupMenuClicksTheQueuedPick) {
   EXPECT_EQ(backend.Popups[3].Captions, (std::vector<std::string>{"Copy", "Save"}));
 }
 
+// Every change to a form's caption buttons asks its peer to draw the
+// caption again; buttons leave the list when freed, before or with the form.
+TEST(Forms, CaptionButtonsBelongToTheirForm) {
+  THeadless backend;
+  auto* form = new TProbeForm(nullptr);
+  form->Show();
+  auto* first = new TCaptionButton(form);
+  auto* second = new TCaptionButton(form);
+  second->SetGlyph(116);
+  second->SetGlyph(116);
+  EXPECT_EQ(backend.ChangeCount(*form, TControlChange::Frame), 3);
+  delete first;
+  ASSERT_EQ(form->CaptionButtonCount(), 1);
+  EXPECT_EQ(form->CaptionButtons(0), second);
+  EXPECT_EQ(backend.ChangeCount(*form, TControlChange::Frame), 4);
+  TCaptionButton loose(nullptr);
+  loose.SetGlyph(1);
+  EXPECT_EQ(loose.Form(), nullptr);
+  delete form;
+}
+
 TEST(Forms, ScreenSizeComesFromTheWidgetSet) {
   THeadless backend;
   EXPECT_EQ(TScreen::Width(), 1024);
