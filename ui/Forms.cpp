@@ -22,7 +22,7 @@ TApplication* gApplication = nullptr;
 
 TCustomForm::~TCustomForm() {
   if (gApplication) gApplication->Forget(this);
-  // Owned buttons outlive this part of the form (TComponent frees them).
+  // TComponent frees the owned buttons after this destructor has run.
   for (TCaptionButton* button : FCaptionButtons) button->FForm = nullptr;
 }
 
