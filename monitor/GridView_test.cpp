@@ -139,6 +139,35 @@ TEST_F(GridView, LayoutGivesTheLastColumnTheRestAndNeverGoesNegative) {
   EXPECT_EQ(Form->Edit4->Width(), 0);
 }
 
+TEST_F(GridView, FontDialogSetsTheFontAndRowHeightOnOkOnly) {
+  TFont chosen;
+  chosen.Assign(Form->Font());
+  chosen.SetName("Courier New");
+  chosen.SetHeight(-20);
+  Backend.QueueFont(chosen);
+  Form->Font1Click(Form->Font1);
+  EXPECT_EQ(Form->Font().Name(), "Courier New");
+  EXPECT_EQ(MonitorGrid->Font().Name(), "Courier New");
+  EXPECT_EQ(MonitorGrid->DefaultRowHeight(), 28);
+  Backend.QueueFontCancel();
+  Form->Font1Click(Form->Font1);
+  ASSERT_EQ(Backend.FontDialogs.size(), 2u);
+  EXPECT_EQ(Backend.FontDialogs[1].Name(), "Courier New");
+  EXPECT_EQ(MonitorGrid->DefaultRowHeight(), 28);
+}
+
+TEST_F(GridView, WidgetRollsTheWindowUpToItsCaptionAndDownAgain) {
+  Form->SetHeight(333);
+  Form->Widget1->Click();
+  EXPECT_TRUE(RolledUp);
+  EXPECT_EQ(Form->Height(), 0);
+  EXPECT_EQ(Form->Widget1->Glyph(), kRollDownGlyph);
+  Form->Widget1->Click();
+  EXPECT_FALSE(RolledUp);
+  EXPECT_EQ(Form->Height(), 333);
+  EXPECT_EQ(Form->Widget1->Glyph(), kRollUpGlyph);
+}
+
 TEST_F(GridView, StayOnTopTogglesTheStyleOnTheSameWindow) {
   Form->Show();
   const TControlPeer* peer = Form->Peer();
@@ -231,6 +260,35 @@ TEST_F(JumpToCode, MissingUnitModuleEditorOrViewEndsQuietly) {
   EXPECT_EQ(Host.Editor(kFile)->Cursor.Line, 1);
   EXPECT_TRUE(Host.Errors().empty());
   EXPECT_TRUE(Backend.ErrorBoxes.empty());
+}
+
+TEST_F(JumpToCode, RightClickPopsUpTheDetailLinesAndAPickJumpsToItsLine) {
+  Click(TMouseButton::Right, 1, 1);  // not column 0
+  Click(TMouseButton::Right, 0, 2);  // no details
+  EXPECT_TRUE(Backend.Popups.empty());
+
+  Backend.QueuePopupPick(0);
+  Click(TMouseButton::Right, 0, 1);
+  ASSERT_EQ(Backend.Popups.size(), 1u);
+  EXPECT_EQ(Backend.Popups[0].Captions,
+            (std::vector<std::string>{"Main 7", "Gone 3", "-", "Cancel"}));
+  const TRect cell = MonitorGrid->CellRect(0, 1);
+  EXPECT_EQ(TPoint(Backend.Popups[0].X, Backend.Popups[0].Y),
+            MonitorGrid->ClientToScreen({cell.Left + 3, cell.Top + 3}));
+  ASSERT_NE(Host.Editor(kFile), nullptr);
+  EXPECT_EQ(Host.Editor(kFile)->Cursor.Line, 7);
+  EXPECT_EQ(Host.LiveIntfs(), 0);
+
+  Host.ClearEditorCalls();
+  Backend.QueuePopupPick(1);  // "Gone" is not in the unit map
+  Click(TMouseButton::Right, 0, 1);
+  Backend.QueuePopupPick(3);  // Cancel
+  Click(TMouseButton::Right, 0, 1);
+  Click(TMouseButton::Right, 0, 1);  // dismissed
+  EXPECT_TRUE(Host.EditorCalls().empty());
+  // Every menu went with its click; none is left with the grid.
+  for (int i = 0; i < MonitorGrid->ComponentCount(); ++i)
+    EXPECT_EQ(dynamic_cast<TPopupMenu*>(MonitorGrid->Components(i)), nullptr);
 }
 
 TEST_F(JumpToCode, TitleClickSortsWithoutJumping) {

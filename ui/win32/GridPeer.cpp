@@ -433,7 +433,8 @@ class TGridPeer : public TWin32Peer {
                                                   : TShiftKey::Middle);
     int col = -1, row = -1;
     FGrid.MouseToCell(x, y, col, row);
-    if (button == TMouseButton::Left && row >= FGrid.FixedRows() && row < FGrid.RowCount()) {
+    if (button == TMouseButton::Left && col >= 0 && row >= FGrid.FixedRows() &&
+        row < FGrid.RowCount()) {
       if (row != FGrid.Row()) FGrid.SetRow(row);
       FGrid.DoClick();
     }
