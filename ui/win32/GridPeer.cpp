@@ -128,7 +128,7 @@ class TGridPeer : public TWin32Peer {
     // then starts the tooltip's timer already.
     if (FTip && msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK) {
       POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      ClientToScreen(FHandle, &at);
+      ::ClientToScreen(FHandle, &at);
       MSG relayed{FHandle, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), at};
       SendMessageA(FTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
     }

@@ -108,7 +108,7 @@ class TFormPeer : public TWin32Peer {
       case WM_LBUTTONUP:
         if (FPressed >= 0) {
           POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-          ClientToScreen(FHandle, &at);
+          ::ClientToScreen(FHandle, &at);
           Release(at.x, at.y);
           return 0;
         }
