@@ -139,6 +139,11 @@ constexpr int kRollUpGlyph = 116, kRollDownGlyph = 117;
 // it. The oldest IDE also gets the target line of a jump marked as a block.
 extern int IdeVersion;
 
+// The most detail lines a pop-up shows; "..." stands for the rest. Window
+// systems build menus of many thousands of items in seconds to minutes,
+// with the IDE frozen meanwhile, and nobody picks from such a list.
+constexpr std::size_t kMaxPopupDetails = 1000;
+
 // How a title click sorts each column: the sorter's type and direction.
 struct TColumnSort {
   ToSortType Type;

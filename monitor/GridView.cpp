@@ -109,8 +109,11 @@ void TGlintMonitor::PopupDetails(const TStringList& details, TPoint screen) {
     item->OnClick = std::move(onClick);
     menu->Items().Add(item);
   };
-  for (const std::string& line : details.Items())
-    add(line, [this](TObject* sender) { PopupHandler(sender); });
+  const std::vector<std::string>& lines = details.Items();
+  const std::size_t shown = std::min(lines.size(), kMaxPopupDetails);
+  for (std::size_t i = 0; i < shown; ++i)
+    add(lines[i], [this](TObject* sender) { PopupHandler(sender); });
+  if (shown < lines.size()) add("...", {});
   add("-", {});
   add("Cancel", {});
   menu->Popup(screen.X, screen.Y);

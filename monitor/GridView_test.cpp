@@ -286,6 +286,15 @@ TEST_F(JumpToCode, RightClickPopsUpTheDetailLinesAndAPickJumpsToItsLine) {
   Click(TMouseButton::Right, 0, 1);
   Click(TMouseButton::Right, 0, 1);  // dismissed
   EXPECT_TRUE(Host.EditorCalls().empty());
+
+  // A huge block shows its head only, so the menu stays quick to build.
+  std::string report = "Report on     : x\n\n\n\n\n\n\n\n\nMain 1 8 x\n";
+  for (std::size_t i = 0; i < kMaxPopupDetails + 5; ++i) report += " Main 7\n";
+  Send(report);
+  Click(TMouseButton::Right, 0, 1);
+  const std::vector<std::string>& captions = Backend.Popups.back().Captions;
+  ASSERT_EQ(captions.size(), kMaxPopupDetails + 3);
+  EXPECT_EQ(captions[kMaxPopupDetails], "...");
   // Every menu went with its click; none is left with the grid.
   for (int i = 0; i < MonitorGrid->ComponentCount(); ++i)
     EXPECT_EQ(dynamic_cast<TPopupMenu*>(MonitorGrid->Components(i)), nullptr);
