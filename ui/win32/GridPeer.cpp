@@ -30,6 +30,9 @@ constexpr int kMinColWidth = 4;
 constexpr int kWheelLines = 3;
 // Long hints wrap at spaces beyond this width.
 constexpr int kTipWidth = 400;
+// A tooltip shows at most this much of a hint: the tooltip lays out and
+// draws the whole text on every show, and a screenful is all anyone reads.
+constexpr std::size_t kTipMaxChars = 2048;
 
 UINT InfoMessage() {
   static const UINT msg = RegisterWindowMessageA(kGridInfoMessage);
@@ -199,6 +202,7 @@ class TGridPeer : public TWin32Peer {
   // on; an empty hint hides it.
   void SyncHint() {
     const bool show = FGrid.ShowHint() && !FGrid.Hint().empty();
+    const std::string text = FGrid.Hint().substr(0, kTipMaxChars);
     if (!FTip) {
       if (!show || !CommonControlsReady()) return;
       FTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
@@ -206,23 +210,23 @@ class TGridPeer : public TWin32Peer {
                              CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr,
                              static_cast<HINSTANCE>(FWidgetSet.Instance()), nullptr);
       if (!FTip) return;
-      TOOLINFOA tool = Tool();
+      TOOLINFOA tool = Tool(text);
       SendMessageA(FTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
       SendMessageA(FTip, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
     }
-    TOOLINFOA tool = Tool();
+    TOOLINFOA tool = Tool(text);
     SendMessageA(FTip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageA(FTip, TTM_ACTIVATE, show, 0);
   }
 
-  TOOLINFOA Tool() const {
+  TOOLINFOA Tool(const std::string& text) const {
     TOOLINFOA tool{};
     // The size comctl32 5 accepts too (no manifest asks for version 6).
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.uFlags = TTF_IDISHWND;
     tool.hwnd = FHandle;
     tool.uId = reinterpret_cast<UINT_PTR>(FHandle);
-    tool.lpszText = const_cast<char*>(FGrid.Hint().c_str());
+    tool.lpszText = const_cast<char*>(text.c_str());
     return tool;
   }
 
