@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "ide/IdeHost.h"
-#include "monitor/GlintExp.h"
-#include "ui/headless/Headless.h"
+#include "monitor/MonitorFormTest.h"
 
 namespace glint {
 namespace {
@@ -20,29 +19,18 @@ constexpr const char* kReport =
     "C 100 5 m: 41 00\n"
     "A 20 100 plain\n A 20\n Z 1\n";
 
-class GridView : public ::testing::Test {
+class GridView : public TMonitorFormTest {
  protected:
-  void SetUp() override { Form = new TGlintMonitor(&Application()); }
-  void TearDown() override { delete Form; }
-
-  void Send(const std::string& text) {
-    TCopyDataStruct data;
-    data.cbData = static_cast<std::uint32_t>(text.size());
-    data.lpData = text.data();
-    ASSERT_EQ(DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)), 1);
-  }
   void Click(TMouseButton button, int col, int row) {
     const TRect cell = MonitorGrid->CellRect(col, row);
     Form->GridMouseDown(MonitorGrid, button, {}, cell.Left + 3, cell.Top + 3);
   }
   std::vector<std::string> Column(int col) {
     std::vector<std::string> texts;
-    for (int row = 1; row < MonitorGrid->RowCount(); ++row) texts.push_back(MonitorGrid->Cells(col, row));
+    for (int row = 1; row < MonitorGrid->RowCount(); ++row)
+      texts.push_back(MonitorGrid->Cells(col, row));
     return texts;
   }
-
-  THeadless Backend;
-  TGlintMonitor* Form = nullptr;
 };
 
 TEST_F(GridView, TitleClickSortsEachColumnItsWayAndDetailsFollowTheirRows) {
@@ -189,7 +177,8 @@ class JumpToCode : public GridView {
     ToolServices = Host.ToolServices();
     Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\n") +
          "Main 42 8 x\n Main 7\n Gone 3\n\nMain 10 8 y\nNowhere 5 8 z\nMain n/a 8 w\n"
-         "Unit Map:\nMain " + kFile + "\n");
+         "Unit Map:\nMain " +
+         kFile + "\n");
   }
   void TearDown() override {
     ToolServices = nullptr;
@@ -209,11 +198,20 @@ class JumpToCode : public GridView {
 
 TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverything) {
   const std::vector<std::string> first = Jump(1);
-  const std::vector<std::string> expected = {
-      std::string("IsFileOpen ") + kFile, std::string("OpenFile ") + kFile,
-      std::string("GetModuleInterface ") + kFile, "ShowSource", "GetEditorInterface", "GetView 0",
-      "SetPos 0 1 42", "GetPos 1", "GetViewSize", "SetPos 1 1 42", "ShowSource", "Release View",
-      "Release Editor", "Release Module"};
+  const std::vector<std::string> expected = {std::string("IsFileOpen ") + kFile,
+                                             std::string("OpenFile ") + kFile,
+                                             std::string("GetModuleInterface ") + kFile,
+                                             "ShowSource",
+                                             "GetEditorInterface",
+                                             "GetView 0",
+                                             "SetPos 0 1 42",
+                                             "GetPos 1",
+                                             "GetViewSize",
+                                             "SetPos 1 1 42",
+                                             "ShowSource",
+                                             "Release View",
+                                             "Release Editor",
+                                             "Release Module"};
   EXPECT_EQ(first, expected);
   TIdeEditorFile* editor = Host.Editor(kFile);
   ASSERT_NE(editor, nullptr);
@@ -224,8 +222,8 @@ TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverythin
   // Line 50 is in view below top 42 (20 rows): only the cursor moves.
   TEditPos top{1, 40};
   editor->Top = top;
-  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain 50 8 x\nUnit Map:\nMain ") +
-       kFile + "\n");
+  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain 50 8 x\nUnit Map:\nMain ") + kFile +
+       "\n");
   const std::vector<std::string> second = Jump(1);
   EXPECT_EQ(second.front(), std::string("IsFileOpen ") + kFile);
   EXPECT_EQ(std::count(second.begin(), second.end(), "SetPos 1 1 50"), 0);
