@@ -20,6 +20,7 @@
 #include "controls/GlintGrd.h"
 #include "controls/SASG.h"
 #include "controls/Splitter.h"
+#include "controls/widget.h"
 #include "ide/ExptIntf.h"
 #include "ide/ToolIntf.h"
 #include "rtl/StringList.h"
@@ -84,6 +85,7 @@ class TGlintMonitor : public TForm {
   void Exit1Click(TObject* sender);
   void StayOnTop1Click(TObject* sender);
   void Font1Click(TObject* sender);
+  void Widget1Click(TObject* sender);
   void Contents1Click(TObject* sender);
   void About1Click(TObject* sender);
 
@@ -95,6 +97,8 @@ class TGlintMonitor : public TForm {
   TMenuItem *File1, *Open1, *SaveAs1, *SaveSettings1, *N1, *Exit1;
   TMenuItem *Options1, *StayOnTop1, *Font1;
   TMenuItem *Help1, *Contents1, *About1, *VersionItem;
+  // The caption-bar button that rolls the window up to its caption and down.
+  TWidget* Widget1;
 
   // The report: its lines as received (the only copy), the unit map (sorted,
   // "Name=File") and the detail lines of each data row.
@@ -124,9 +128,21 @@ class TGlintMonitor : public TForm {
   void PopupDetails(const TStringList& details, TPoint screen);
 };
 
+// The caption widget's state: whether the window is rolled up, and the
+// height it had before.
+extern bool RolledUp;
+extern int SavedHeight;
+// Marlett's characters for the widget: roll up, and roll down again.
+constexpr int kRollUpGlyph = 116, kRollDownGlyph = 117;
+
 // The IDE version the add-in serves (2, 3 or 4); the library's entry sets
 // it. The oldest IDE also gets the target line of a jump marked as a block.
 extern int IdeVersion;
+
+// The most detail lines a pop-up shows; "..." stands for the rest. Window
+// systems build menus of many thousands of items in seconds to minutes,
+// with the IDE frozen meanwhile, and nobody picks from such a list.
+constexpr std::size_t kMaxPopupDetails = 1000;
 
 // How a title click sorts each column: the sorter's type and direction.
 struct TColumnSort {

@@ -2,17 +2,21 @@
 // sorting, the detail pop-up, the jump to a source line and the layout
 // handlers.
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "ide/EditIntf.h"
 #include "monitor/GlintExp.h"
 #include "rtl/Conversions.h"
+#include "ui/Dialogs.h"
 #include "ui/Graphics.h"
 
 namespace glint {
 
 int IdeVersion = 4;
+bool RolledUp = false;
+int SavedHeight = 0;
 
 const TColumnSort kColumnSorts[4] = {
     {ToSortType::Character, SortDirType::Ascending},  // Unit Name
@@ -105,8 +109,11 @@ void TGlintMonitor::PopupDetails(const TStringList& details, TPoint screen) {
     item->OnClick = std::move(onClick);
     menu->Items().Add(item);
   };
-  for (const std::string& line : details.Items())
-    add(line, [this](TObject* sender) { PopupHandler(sender); });
+  const std::vector<std::string>& lines = details.Items();
+  const std::size_t shown = std::min(lines.size(), kMaxPopupDetails);
+  for (std::size_t i = 0; i < shown; ++i)
+    add(lines[i], [this](TObject* sender) { PopupHandler(sender); });
+  if (shown < lines.size()) add("...", {});
   add("-", {});
   add("Cancel", {});
   menu->Popup(screen.X, screen.Y);
@@ -196,6 +203,27 @@ void TGlintMonitor::StayOnTop1Click(TObject* sender) {
 
 void TGlintMonitor::Exit1Click(TObject* sender) { Close(); }
 
-void TGlintMonitor::Font1Click(TObject* sender) {}
+void TGlintMonitor::Font1Click(TObject* sender) {
+  TFontDialog dialog(nullptr);
+  dialog.Font().Assign(Font());
+  if (!dialog.Execute()) return;
+  Font().Assign(dialog.Font());
+  MonitorGrid->SetDefaultRowHeight(std::abs(Font().Height()) + 8);
+}
+
+// Windows keeps a window at least as high as its caption, so "0" leaves
+// the caption (and this widget in it) on screen.
+void TGlintMonitor::Widget1Click(TObject* sender) {
+  if (!RolledUp) {
+    SavedHeight = Height();
+    SetHeight(0);
+    RolledUp = true;
+    Widget1->SetGlyph(kRollDownGlyph);
+  } else {
+    SetHeight(SavedHeight);
+    RolledUp = false;
+    Widget1->SetGlyph(kRollUpGlyph);
+  }
+}
 
 }  // namespace glint

@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "ide/IdeHost.h"
-#include "monitor/GlintExp.h"
-#include "ui/headless/Headless.h"
+#include "monitor/MonitorFormTest.h"
 
 namespace glint {
 namespace {
@@ -20,29 +19,18 @@ constexpr const char* kReport =
     "C 100 5 m: 41 00\n"
     "A 20 100 plain\n A 20\n Z 1\n";
 
-class GridView : public ::testing::Test {
+class GridView : public TMonitorFormTest {
  protected:
-  void SetUp() override { Form = new TGlintMonitor(&Application()); }
-  void TearDown() override { delete Form; }
-
-  void Send(const std::string& text) {
-    TCopyDataStruct data;
-    data.cbData = static_cast<std::uint32_t>(text.size());
-    data.lpData = text.data();
-    ASSERT_EQ(DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)), 1);
-  }
   void Click(TMouseButton button, int col, int row) {
     const TRect cell = MonitorGrid->CellRect(col, row);
     Form->GridMouseDown(MonitorGrid, button, {}, cell.Left + 3, cell.Top + 3);
   }
   std::vector<std::string> Column(int col) {
     std::vector<std::string> texts;
-    for (int row = 1; row < MonitorGrid->RowCount(); ++row) texts.push_back(MonitorGrid->Cells(col, row));
+    for (int row = 1; row < MonitorGrid->RowCount(); ++row)
+      texts.push_back(MonitorGrid->Cells(col, row));
     return texts;
   }
-
-  THeadless Backend;
-  TGlintMonitor* Form = nullptr;
 };
 
 TEST_F(GridView, TitleClickSortsEachColumnItsWayAndDetailsFollowTheirRows) {
@@ -139,6 +127,35 @@ TEST_F(GridView, LayoutGivesTheLastColumnTheRestAndNeverGoesNegative) {
   EXPECT_EQ(Form->Edit4->Width(), 0);
 }
 
+TEST_F(GridView, FontDialogSetsTheFontAndRowHeightOnOkOnly) {
+  TFont chosen;
+  chosen.Assign(Form->Font());
+  chosen.SetName("Courier New");
+  chosen.SetHeight(-20);
+  Backend.QueueFont(chosen);
+  Form->Font1Click(Form->Font1);
+  EXPECT_EQ(Form->Font().Name(), "Courier New");
+  EXPECT_EQ(MonitorGrid->Font().Name(), "Courier New");
+  EXPECT_EQ(MonitorGrid->DefaultRowHeight(), 28);
+  Backend.QueueFontCancel();
+  Form->Font1Click(Form->Font1);
+  ASSERT_EQ(Backend.FontDialogs.size(), 2u);
+  EXPECT_EQ(Backend.FontDialogs[1].Name(), "Courier New");
+  EXPECT_EQ(MonitorGrid->DefaultRowHeight(), 28);
+}
+
+TEST_F(GridView, WidgetRollsTheWindowUpToItsCaptionAndDownAgain) {
+  Form->SetHeight(333);
+  Form->Widget1->Click();
+  EXPECT_TRUE(RolledUp);
+  EXPECT_EQ(Form->Height(), 0);
+  EXPECT_EQ(Form->Widget1->Glyph(), kRollDownGlyph);
+  Form->Widget1->Click();
+  EXPECT_FALSE(RolledUp);
+  EXPECT_EQ(Form->Height(), 333);
+  EXPECT_EQ(Form->Widget1->Glyph(), kRollUpGlyph);
+}
+
 TEST_F(GridView, StayOnTopTogglesTheStyleOnTheSameWindow) {
   Form->Show();
   const TControlPeer* peer = Form->Peer();
@@ -160,7 +177,8 @@ class JumpToCode : public GridView {
     ToolServices = Host.ToolServices();
     Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\n") +
          "Main 42 8 x\n Main 7\n Gone 3\n\nMain 10 8 y\nNowhere 5 8 z\nMain n/a 8 w\n"
-         "Unit Map:\nMain " + kFile + "\n");
+         "Unit Map:\nMain " +
+         kFile + "\n");
   }
   void TearDown() override {
     ToolServices = nullptr;
@@ -180,11 +198,20 @@ class JumpToCode : public GridView {
 
 TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverything) {
   const std::vector<std::string> first = Jump(1);
-  const std::vector<std::string> expected = {
-      std::string("IsFileOpen ") + kFile, std::string("OpenFile ") + kFile,
-      std::string("GetModuleInterface ") + kFile, "ShowSource", "GetEditorInterface", "GetView 0",
-      "SetPos 0 1 42", "GetPos 1", "GetViewSize", "SetPos 1 1 42", "ShowSource", "Release View",
-      "Release Editor", "Release Module"};
+  const std::vector<std::string> expected = {std::string("IsFileOpen ") + kFile,
+                                             std::string("OpenFile ") + kFile,
+                                             std::string("GetModuleInterface ") + kFile,
+                                             "ShowSource",
+                                             "GetEditorInterface",
+                                             "GetView 0",
+                                             "SetPos 0 1 42",
+                                             "GetPos 1",
+                                             "GetViewSize",
+                                             "SetPos 1 1 42",
+                                             "ShowSource",
+                                             "Release View",
+                                             "Release Editor",
+                                             "Release Module"};
   EXPECT_EQ(first, expected);
   TIdeEditorFile* editor = Host.Editor(kFile);
   ASSERT_NE(editor, nullptr);
@@ -195,8 +222,8 @@ TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverythin
   // Line 50 is in view below top 42 (20 rows): only the cursor moves.
   TEditPos top{1, 40};
   editor->Top = top;
-  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain 50 8 x\nUnit Map:\nMain ") +
-       kFile + "\n");
+  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain 50 8 x\nUnit Map:\nMain ") + kFile +
+       "\n");
   const std::vector<std::string> second = Jump(1);
   EXPECT_EQ(second.front(), std::string("IsFileOpen ") + kFile);
   EXPECT_EQ(std::count(second.begin(), second.end(), "SetPos 1 1 50"), 0);
@@ -231,6 +258,44 @@ TEST_F(JumpToCode, MissingUnitModuleEditorOrViewEndsQuietly) {
   EXPECT_EQ(Host.Editor(kFile)->Cursor.Line, 1);
   EXPECT_TRUE(Host.Errors().empty());
   EXPECT_TRUE(Backend.ErrorBoxes.empty());
+}
+
+TEST_F(JumpToCode, RightClickPopsUpTheDetailLinesAndAPickJumpsToItsLine) {
+  Click(TMouseButton::Right, 1, 1);  // not column 0
+  Click(TMouseButton::Right, 0, 2);  // no details
+  EXPECT_TRUE(Backend.Popups.empty());
+
+  Backend.QueuePopupPick(0);
+  Click(TMouseButton::Right, 0, 1);
+  ASSERT_EQ(Backend.Popups.size(), 1u);
+  EXPECT_EQ(Backend.Popups[0].Captions,
+            (std::vector<std::string>{"Main 7", "Gone 3", "-", "Cancel"}));
+  const TRect cell = MonitorGrid->CellRect(0, 1);
+  EXPECT_EQ(TPoint(Backend.Popups[0].X, Backend.Popups[0].Y),
+            MonitorGrid->ClientToScreen({cell.Left + 3, cell.Top + 3}));
+  ASSERT_NE(Host.Editor(kFile), nullptr);
+  EXPECT_EQ(Host.Editor(kFile)->Cursor.Line, 7);
+  EXPECT_EQ(Host.LiveIntfs(), 0);
+
+  Host.ClearEditorCalls();
+  Backend.QueuePopupPick(1);  // "Gone" is not in the unit map
+  Click(TMouseButton::Right, 0, 1);
+  Backend.QueuePopupPick(3);  // Cancel
+  Click(TMouseButton::Right, 0, 1);
+  Click(TMouseButton::Right, 0, 1);  // dismissed
+  EXPECT_TRUE(Host.EditorCalls().empty());
+
+  // A huge block shows its head only, so the menu stays quick to build.
+  std::string report = "Report on     : x\n\n\n\n\n\n\n\n\nMain 1 8 x\n";
+  for (std::size_t i = 0; i < kMaxPopupDetails + 5; ++i) report += " Main 7\n";
+  Send(report);
+  Click(TMouseButton::Right, 0, 1);
+  const std::vector<std::string>& captions = Backend.Popups.back().Captions;
+  ASSERT_EQ(captions.size(), kMaxPopupDetails + 3);
+  EXPECT_EQ(captions[kMaxPopupDetails], "...");
+  // Every menu went with its click; none is left with the grid.
+  for (int i = 0; i < MonitorGrid->ComponentCount(); ++i)
+    EXPECT_EQ(dynamic_cast<TPopupMenu*>(MonitorGrid->Components(i)), nullptr);
 }
 
 TEST_F(JumpToCode, TitleClickSortsWithoutJumping) {

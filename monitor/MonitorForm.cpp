@@ -100,6 +100,11 @@ void TGlintMonitor::CreateDesignControls() {
   About1 = NewItem(this, *Help1, "About1", "&About...", handler(&TGlintMonitor::About1Click));
   VersionItem = NewItem(this, *Help1, "VersionItem", "Expert Version");
   SetMenu(MainMenu1);
+
+  Widget1 = new TWidget(this);
+  Widget1->SetName("Widget1");
+  Widget1->SetGlyph(kRollUpGlyph);
+  Widget1->OnClick = handler(&TGlintMonitor::Widget1Click);
 }
 
 void TGlintMonitor::FormCreate() {
@@ -203,6 +208,8 @@ void TGlintMonitor::FormDestroy() {
   }
   OnResize = nullptr;
   Panel1->OnResize = nullptr;
+  // The next window starts unrolled, whatever this one was.
+  RolledUp = false;
   RowDetails.reset();
   ReportLines.reset();
   UnitMap.reset();

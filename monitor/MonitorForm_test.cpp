@@ -2,23 +2,13 @@
 
 #include <string>
 
-#include "monitor/GlintExp.h"
-#include "ui/headless/Headless.h"
+#include "monitor/MonitorFormTest.h"
 
 namespace glint {
 namespace {
 
-class MonitorForm : public ::testing::Test {
+class MonitorForm : public TMonitorFormTest {
  protected:
-  void SetUp() override { Form = new TGlintMonitor(&Application()); }
-  void TearDown() override { delete Form; }
-
-  void Send(const std::string& text) {
-    TCopyDataStruct data;
-    data.cbData = static_cast<std::uint32_t>(text.size());
-    data.lpData = text.data();
-    ASSERT_EQ(DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)), 1);
-  }
   // The text drawn into cell (col, row), and its operation.
   const TCanvasOp* TextOf(const std::vector<TCanvasOp>& ops, int col, int row) {
     TRect cell = MonitorGrid->CellRect(col, row);
@@ -28,9 +18,6 @@ class MonitorForm : public ::testing::Test {
         return &op;
     return nullptr;
   }
-
-  THeadless Backend;
-  TGlintMonitor* Form = nullptr;
 };
 
 TEST_F(MonitorForm, FormCreateLaysOutPanelSplitterAndGrid) {

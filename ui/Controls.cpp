@@ -113,7 +113,19 @@ void TControl::SetCaption(std::string caption) {
   Changed(TControlChange::Text);
 }
 
-void TControl::SetHint(std::string hint) { FHint = std::move(hint); }
+// Mouse moves set the hint again and again; only a real change reaches the
+// peer, so a shown tooltip does not flicker.
+void TControl::SetHint(std::string hint) {
+  if (hint == FHint) return;
+  FHint = std::move(hint);
+  Changed(TControlChange::Hint);
+}
+
+void TControl::SetShowHint(bool v) {
+  if (v == FShowHint) return;
+  FShowHint = v;
+  Changed(TControlChange::Hint);
+}
 
 void TControl::SetColor(TColor c) {
   FColor = c;

@@ -34,7 +34,21 @@
 namespace glint {
 
 // What changed, so a peer can update only that.
-enum class TControlChange { Bounds, Text, Visible, Enabled, Color, Font, Content, Options, Parent };
+// Hint: the hint text or ShowHint; Frame: what a form draws in its caption
+// (its caption buttons).
+enum class TControlChange {
+  Bounds,
+  Text,
+  Visible,
+  Enabled,
+  Color,
+  Font,
+  Content,
+  Options,
+  Parent,
+  Hint,
+  Frame
+};
 
 class TControl;
 class TMenu;
@@ -119,7 +133,7 @@ class TControl : public TComponent {
   const std::string& Hint() const { return FHint; }
   void SetHint(std::string hint);
   bool ShowHint() const { return FShowHint; }
-  void SetShowHint(bool v) { FShowHint = v; }
+  void SetShowHint(bool v);
   bool ParentShowHint() const { return FParentShowHint; }
   void SetParentShowHint(bool v) { FParentShowHint = v; }
   int TabOrder() const { return FTabOrder; }

@@ -17,4 +17,12 @@ void ShowErrorBox(const std::string& message) {
   if (gDialogs) gDialogs->ShowErrorBox(message);
 }
 
+bool TFontDialog::Execute() {
+  // The service works on a copy, so a cancelled dialog changes nothing.
+  TFont chosen = FFont;
+  if (!gDialogs || !gDialogs->ExecuteFontDialog(chosen)) return false;
+  FFont.Assign(chosen);
+  return true;
+}
+
 }  // namespace glint

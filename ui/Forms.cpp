@@ -22,6 +22,37 @@ TApplication* gApplication = nullptr;
 
 TCustomForm::~TCustomForm() {
   if (gApplication) gApplication->Forget(this);
+  // TComponent frees the owned buttons after this destructor has run.
+  for (TCaptionButton* button : FCaptionButtons) button->FForm = nullptr;
+}
+
+TCaptionButton::TCaptionButton(TComponent* owner)
+    : TComponent(owner), FForm(dynamic_cast<TCustomForm*>(owner)) {
+  if (!FForm) return;
+  FForm->FCaptionButtons.push_back(this);
+  FForm->CaptionButtonsChanged();
+}
+
+TCaptionButton::~TCaptionButton() {
+  if (!FForm) return;
+  auto& buttons = FForm->FCaptionButtons;
+  buttons.erase(std::remove(buttons.begin(), buttons.end(), this), buttons.end());
+  FForm->CaptionButtonsChanged();
+}
+
+void TCaptionButton::SetGlyph(int charCode) {
+  if (charCode == FGlyph) return;
+  FGlyph = charCode;
+  if (FForm) FForm->CaptionButtonsChanged();
+}
+
+const std::string& TCaptionButton::GlyphFont() const {
+  static const std::string marlett = "Marlett";
+  return marlett;
+}
+
+void TCaptionButton::Click() {
+  if (OnClick) OnClick(this);
 }
 
 void TCustomForm::SetFormStyle(TFormStyle style) {

@@ -12,6 +12,9 @@
 // Application() is the owner of forms that live as long as the module; its
 // Handle is the window that owns the module's windows (in the add-in, the
 // IDE's main window).
+// A TCaptionButton owned by a form is drawn in the form's caption bar, left
+// of the system buttons; being outside the client area, it stays reachable
+// when the window is rolled up to its caption.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +27,7 @@
 namespace glint {
 
 class TMainMenu;
+class TCaptionButton;
 
 enum class TFormStyle { Normal, StayOnTop };
 enum class TCloseAction { None, Hide, Free };
@@ -52,14 +56,47 @@ class TCustomForm : public TControl {
   // Handles one window message; false leaves it to the default handling.
   virtual bool HandleMessage(TMessage& message) { return false; }
 
+  // The caption buttons the form owns, in creation order: the first sits
+  // next to the system buttons, the others follow leftwards.
+  int CaptionButtonCount() const { return static_cast<int>(FCaptionButtons.size()); }
+  TCaptionButton* CaptionButtons(int index) const {
+    return FCaptionButtons.at(static_cast<std::size_t>(index));
+  }
+
  protected:
   void WndProc(TMessage& message) override;
   virtual TCloseAction CloseAction() { return TCloseAction::Hide; }
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  friend class TCaptionButton;
+  void CaptionButtonsChanged() { Changed(TControlChange::Frame); }
+
   TFormStyle FFormStyle = TFormStyle::Normal;
   TMainMenu* FMenu = nullptr;
+  std::vector<TCaptionButton*> FCaptionButtons;
+};
+
+class TCaptionButton : public TComponent {
+ public:
+  // Shown in the caption of `owner` if that is a form, nowhere otherwise.
+  explicit TCaptionButton(TComponent* owner);
+  ~TCaptionButton() override;
+
+  TCustomForm* Form() const { return FForm; }
+  // A character of the symbol font GlyphFont(); 0 draws an empty button.
+  int Glyph() const { return FGlyph; }
+  void SetGlyph(int charCode);
+  const std::string& GlyphFont() const;
+
+  TNotifyEvent OnClick;
+  // Backend entry: the user clicked the button.
+  virtual void Click();
+
+ private:
+  friend class TCustomForm;
+  TCustomForm* FForm;
+  int FGlyph = 0;
 };
 
 // The form class the kit's forms derive from.

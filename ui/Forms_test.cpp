@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rtl/SysUtils.h"
+#include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
@@ -105,6 +106,27 @@ TEST(Forms, FontSizeAndHeightConvertAtNinetySixDpi) {
   EXPECT_EQ(font.Size(), 12);
 }
 
+// The dialog opens on the component's font; OK takes the answer, Cancel
+// (also when nothing is queued, or with no dialog service) keeps the font.
+TEST(Forms, FontDialogTakesTheChosenFontOnOKOnly) {
+  TFontDialog dialog(nullptr);
+  dialog.Font().SetName("Courier New");
+  EXPECT_FALSE(dialog.Execute());
+  THeadless backend;
+  TFont chosen;
+  chosen.SetName("Arial");
+  chosen.SetStyle({TFontStyle::Bold});
+  backend.QueueFont(chosen);
+  backend.QueueFontCancel();
+  EXPECT_TRUE(dialog.Execute());
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_TRUE(dialog.Font().SameAs(chosen));
+  ASSERT_EQ(backend.FontDialogs.size(), 3u);
+  EXPECT_EQ(backend.FontDialogs[0].Name(), "Courier New");
+  EXPECT_TRUE(backend.FontDialogs[2].SameAs(chosen));
+}
+
 TEST(Forms, MenuItemsNestFindAndClick) {
   THeadless backend;
   TProbeForm form(nullptr);
@@ -121,12 +143,55 @@ TEST(Forms, MenuItemsNestFindAndClick) {
   EXPECT_EQ(clicks, 1);
   delete exit;  // leaves its parent's list
   EXPECT_EQ(file->Count(), 0);
+}
 
-  TPopupMenu popup(nullptr);
-  popup.Popup(10, 20);
-  ASSERT_EQ(backend.Popups.size(), 1u);
-  EXPECT_EQ(backend.Popups[0].Menu, &popup);
-  EXPECT_EQ(backend.Popups[0].Y, 20);
+// A queued pick is clicked inside Popup; none queued, or -1, dismisses the
+// menu. The click may free the menu: the record keeps the captions.
+TEST(Forms, PopupMenuClicksTheQueuedPick) {
+  THeadless backend;
+  TProbeForm form(nullptr);
+  auto* popup = new TPopupMenu(nullptr);
+  std::vector<std::string> clicked;
+  for (const char* caption : {"Copy", "Save"}) {
+    auto* item = new TMenuItem(&form);
+    item->SetCaption(caption);
+    item->OnClick = [&, item](TObject*) { clicked.push_back(item->Caption()); };
+    popup->Items().Add(item);
+  }
+  popup->Popup(10, 20);
+  backend.QueuePopupPick(-1);
+  popup->Popup(10, 20);
+  backend.QueuePopupPick(0);
+  popup->Popup(30, 40);
+  EXPECT_EQ(clicked, std::vector<std::string>{"Copy"});
+  popup->Items().Items(1)->OnClick = [&](TObject*) { delete popup; };
+  backend.QueuePopupPick(1);
+  popup->Popup(50, 60);
+  ASSERT_EQ(backend.Popups.size(), 4u);
+  EXPECT_EQ(backend.Popups[2].Menu, backend.Popups[0].Menu);
+  EXPECT_EQ(backend.Popups[2].Y, 40);
+  EXPECT_EQ(backend.Popups[3].Captions, (std::vector<std::string>{"Copy", "Save"}));
+}
+
+// Every change to a form's caption buttons asks its peer to draw the
+// caption again; buttons leave the list when freed, before or with the form.
+TEST(Forms, CaptionButtonsBelongToTheirForm) {
+  THeadless backend;
+  auto* form = new TProbeForm(nullptr);
+  form->Show();
+  auto* first = new TCaptionButton(form);
+  auto* second = new TCaptionButton(form);
+  second->SetGlyph(116);
+  second->SetGlyph(116);
+  EXPECT_EQ(backend.ChangeCount(*form, TControlChange::Frame), 3);
+  delete first;
+  ASSERT_EQ(form->CaptionButtonCount(), 1);
+  EXPECT_EQ(form->CaptionButtons(0), second);
+  EXPECT_EQ(backend.ChangeCount(*form, TControlChange::Frame), 4);
+  TCaptionButton loose(nullptr);
+  loose.SetGlyph(1);
+  EXPECT_EQ(loose.Form(), nullptr);
+  delete form;
 }
 
 TEST(Forms, ScreenSizeComesFromTheWidgetSet) {

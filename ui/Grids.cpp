@@ -357,6 +357,10 @@ void TStringGrid::DoMouseDown(TMouseButton button, TShiftState shift, int x, int
   if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
 }
 
+void TStringGrid::DoMouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
 void TStringGrid::UserSetColWidth(int col, int width) {
   SetColWidths(col, width);
   ColWidthsChanged();

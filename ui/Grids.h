@@ -81,6 +81,7 @@ class TGridRows {
 
 using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
 class TStringGrid : public TControl {
  public:
@@ -155,6 +156,7 @@ class TStringGrid : public TControl {
 
   TDrawCellEvent OnDrawCell;
   TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
   TNotifyEvent OnTopLeftChanged;
 
   // Backend entries. Paint draws every cell that is at least partly inside
@@ -162,6 +164,9 @@ class TStringGrid : public TControl {
   void Paint(TCanvas& canvas);
   void DrawCell(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state);
   virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  // The pointer moved over the grid (client coordinates); not while the
+  // user sizes a column.
+  virtual void DoMouseMove(TShiftState shift, int x, int y);
   // The user dragged a column separator; the width is set through ColWidthsChanged.
   virtual void UserSetColWidth(int col, int width);
 

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "ui/win32/FormQuery.h"
 #include "ui/win32/GridQuery.h"
 
 namespace glint::wine {

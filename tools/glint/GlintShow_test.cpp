@@ -90,8 +90,7 @@ TEST(GlintShow, TableColumnsStopAtTheCapAndLongCellsStayWhole) {
 
 TEST(GlintShow, SortClicksTitlesInOrderAndRowsKeepTheirDetails) {
   TReportView view;
-  view.LoadText(
-      "Report on     : p\n\n\n\n\n\n\n\n\nB 7 8 x\n B 7\n\nA 9 64 y\nA 3 64 z\n A 3\n");
+  view.LoadText("Report on     : p\n\n\n\n\n\n\n\n\nB 7 8 x\n B 7\n\nA 9 64 y\nA 3 64 z\n A 3\n");
   EXPECT_EQ(GridColumnOf("bytes"), 2);
   EXPECT_EQ(GridColumnOf("3"), 3);
   EXPECT_EQ(GridColumnOf("4"), -1);

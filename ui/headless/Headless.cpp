@@ -37,19 +37,32 @@ class THeadlessPeer : public TControlPeer {
   void Changed(TControlChange what) override { ++Changes[static_cast<std::size_t>(what)]; }
   void Invalidate() override { ++Invalidates; }
 
-  std::array<int, static_cast<std::size_t>(TControlChange::Parent) + 1> Changes{};
+  std::array<int, static_cast<std::size_t>(TControlChange::Frame) + 1> Changes{};
   int Invalidates = 0;
 };
 
 class THeadlessMenuPeer : public TMenuPeer {
  public:
-  THeadlessMenuPeer(THeadless& owner, const TMenu& menu) : FOwner(owner), FMenu(menu) {}
+  THeadlessMenuPeer(THeadless& owner, TMenu& menu) : FOwner(owner), FMenu(menu) {}
   void Changed() override {}
-  void Popup(int x, int y) override { FOwner.Popups.push_back({&FMenu, x, y}); }
+  // As TrackPopupMenu returns the pick, the Win32 peer clicks it inside Popup.
+  void Popup(int x, int y) override {
+    const TMenuItem& items = FMenu.Items();
+    TRecordedPopup popup{&FMenu, x, y, {}};
+    for (int i = 0; i < items.Count(); ++i) popup.Captions.push_back(items.Items(i)->Caption());
+    FOwner.Popups.push_back(std::move(popup));
+    int pick = -1;
+    if (!FOwner.FPopupPicks.empty()) {
+      pick = FOwner.FPopupPicks.front();
+      FOwner.FPopupPicks.pop_front();
+    }
+    // The click may free the menu, and this peer with it: last thing.
+    if (pick >= 0) items.Items(pick)->Click();
+  }
 
  private:
   THeadless& FOwner;
-  const TMenu& FMenu;
+  TMenu& FMenu;
 };
 
 THeadless::THeadless()
@@ -81,6 +94,16 @@ TModalResult THeadless::MessageDlg(const std::string& message, TMsgDlgType type,
 }
 
 void THeadless::ShowErrorBox(const std::string& message) { ErrorBoxes.push_back(message); }
+
+bool THeadless::ExecuteFontDialog(TFont& font) {
+  FontDialogs.push_back(font);
+  if (FFontAnswers.empty()) return false;
+  std::optional<TFont> answer = std::move(FFontAnswers.front());
+  FFontAnswers.pop_front();
+  if (!answer) return false;
+  font.Assign(*answer);
+  return true;
+}
 
 int THeadless::ChangeCount(const TControl& control, TControlChange what) const {
   auto* peer = dynamic_cast<const THeadlessPeer*>(control.Peer());

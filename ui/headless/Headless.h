@@ -5,10 +5,13 @@
 // lifetime (and puts the previous ones back). Peers count what changed;
 // PaintGrid runs a grid's painting on a TRecordingCanvas, so tests can see
 // what would be drawn; pop-ups and dialogs are recorded, and a test queues
-// the answers the dialogs give (OK when none is queued).
+// the answers the dialogs give (OK for a message, Cancel for a font when none
+// is queued) and the item a pop-up menu's user picks (none when none is
+// queued).
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,9 +49,12 @@ struct TRecordedDialog {
   TMsgDlgType Type = TMsgDlgType::Information;
 };
 
+// Menu may be gone by the time a test looks (the pick's click may free it);
+// Captions are the top-level items' captions as they were shown.
 struct TRecordedPopup {
   const TMenu* Menu = nullptr;
   int X = 0, Y = 0;
+  std::vector<std::string> Captions;
 };
 
 class THeadless : public TWidgetSet, public TDialogService {
@@ -68,9 +74,16 @@ class THeadless : public TWidgetSet, public TDialogService {
   TModalResult MessageDlg(const std::string& message, TMsgDlgType type,
                           TMsgDlgButtons buttons) override;
   void ShowErrorBox(const std::string& message) override;
+  bool ExecuteFontDialog(TFont& font) override;
 
   // Answers for the next dialogs, in order.
   void QueueAnswer(TModalResult answer) { FAnswers.push_back(answer); }
+  // The pick for the next pop-up menus, in order: an index into the menu's
+  // top-level items, whose Click then runs inside Popup; -1 dismisses it.
+  void QueuePopupPick(int itemIndex) { FPopupPicks.push_back(itemIndex); }
+  // Answers for the next font dialogs, in order: OK with this font, or Cancel.
+  void QueueFont(const TFont& font) { FFontAnswers.emplace_back(font); }
+  void QueueFontCancel() { FFontAnswers.emplace_back(std::nullopt); }
 
   // Number of Changed() calls a control's peer has seen, by kind (0 for a
   // control without a headless peer). Peers must not outlive this object.
@@ -79,6 +92,8 @@ class THeadless : public TWidgetSet, public TDialogService {
 
   std::vector<TRecordedDialog> Dialogs;
   std::vector<std::string> ErrorBoxes;
+  // The font each font dialog was opened with.
+  std::vector<TFont> FontDialogs;
   std::vector<TRecordedPopup> Popups;
 
  private:
@@ -88,6 +103,8 @@ class THeadless : public TWidgetSet, public TDialogService {
   TDialogService* FPreviousDialogs;
   TPoint FScreenSize = kDefaultScreenSize;
   std::deque<TModalResult> FAnswers;
+  std::deque<int> FPopupPicks;
+  std::deque<std::optional<TFont>> FFontAnswers;
 };
 
 }  // namespace glint

@@ -1,5 +1,6 @@
 #include "ui/win32/GdiCanvas.h"
 
+#include <cstring>
 #include <string>
 
 namespace glint {
@@ -9,16 +10,54 @@ COLORREF ToColorRef(TColor color) {
   return static_cast<COLORREF>(color & 0xFFFFFF);
 }
 
-HFONT MakeFont(const TFont& font) {
+LOGFONTA ToLogFont(const TFont& font) {
   const TFontStyles style = font.Style();
+  LOGFONTA log{};
+  log.lfHeight = font.Height();
+  log.lfWeight = style.Contains(TFontStyle::Bold) ? FW_BOLD : FW_NORMAL;
+  log.lfItalic = style.Contains(TFontStyle::Italic);
+  log.lfUnderline = style.Contains(TFontStyle::Underline);
+  log.lfStrikeOut = style.Contains(TFontStyle::StrikeOut);
+  log.lfCharSet = DEFAULT_CHARSET;
+  log.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  log.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  log.lfQuality = DEFAULT_QUALITY;
   BYTE pitch = DEFAULT_PITCH;
   if (font.Pitch() == TFontPitch::Variable) pitch = VARIABLE_PITCH;
   if (font.Pitch() == TFontPitch::Fixed) pitch = FIXED_PITCH;
-  return CreateFontA(font.Height(), 0, 0, 0, style.Contains(TFontStyle::Bold) ? FW_BOLD : FW_NORMAL,
-                     style.Contains(TFontStyle::Italic), style.Contains(TFontStyle::Underline),
-                     style.Contains(TFontStyle::StrikeOut), DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch | FF_DONTCARE,
-                     font.Name().c_str());
+  log.lfPitchAndFamily = pitch | FF_DONTCARE;
+  font.Name().copy(log.lfFaceName, LF_FACESIZE - 1);
+  return log;
+}
+
+void AssignLogFont(TFont& font, const LOGFONTA& log, TColor color) {
+  TFont result;
+  result.SetName(std::string(log.lfFaceName, strnlen(log.lfFaceName, LF_FACESIZE)));
+  result.SetHeight(log.lfHeight);
+  result.SetColor(color);
+  switch (log.lfPitchAndFamily & 3) {
+    case VARIABLE_PITCH:
+      result.SetPitch(TFontPitch::Variable);
+      break;
+    case FIXED_PITCH:
+      result.SetPitch(TFontPitch::Fixed);
+      break;
+    default:
+      result.SetPitch(TFontPitch::Default);
+  }
+  TFontStyles style;
+  if (log.lfWeight >= FW_BOLD) style.Include(TFontStyle::Bold);
+  if (log.lfItalic) style.Include(TFontStyle::Italic);
+  if (log.lfUnderline) style.Include(TFontStyle::Underline);
+  if (log.lfStrikeOut) style.Include(TFontStyle::StrikeOut);
+  result.SetStyle(style);
+  // One change notification for the whole font.
+  font.Assign(result);
+}
+
+HFONT MakeFont(const TFont& font) {
+  const LOGFONTA log = ToLogFont(font);
+  return CreateFontIndirectA(&log);
 }
 
 TGdiCanvas::TGdiCanvas(HDC dc) : FDC(dc) { SetBkMode(FDC, TRANSPARENT); }

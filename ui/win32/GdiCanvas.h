@@ -15,6 +15,9 @@ namespace glint {
 
 // A colour value of the models as a COLORREF (system colours resolved).
 COLORREF ToColorRef(TColor color);
+// A model font as a LOGFONT, and back (the colour travels beside it).
+LOGFONTA ToLogFont(const TFont& font);
+void AssignLogFont(TFont& font, const LOGFONTA& log, TColor color);
 // A GDI font for a model font; the caller deletes it.
 HFONT MakeFont(const TFont& font);
 

@@ -1,9 +1,14 @@
 // The grid window: every cell is painted by the model (TStringGrid::Paint,
 // which runs the form's cell-drawing handler) on a GDI canvas; this file adds
 // what only a window has: grid lines and title edges, the scroll bar, mouse,
-// keys and wheel, column sizing at the title separators, and the query
-// messages of GridQuery.h.
+// keys and wheel, column sizing at the title separators, the hint as a
+// tooltip, and the query messages of GridQuery.h.
+#include <windows.h>
+// These two need <windows.h> first.
+#include <commctrl.h>
 #include <windowsx.h>
+// The models' TCanvas::DrawText, not the A/W macro.
+#undef DrawText
 
 #include <algorithm>
 #include <exception>
@@ -23,6 +28,11 @@ constexpr char kGridClass[] = "TGlintGrid";
 constexpr int kSizingSlack = 3;
 constexpr int kMinColWidth = 4;
 constexpr int kWheelLines = 3;
+// Long hints wrap at spaces beyond this width.
+constexpr int kTipWidth = 400;
+// A tooltip shows at most this much of a hint: the tooltip lays out and
+// draws the whole text on every show, and a screenful is all anyone reads.
+constexpr std::size_t kTipMaxChars = 2048;
 
 UINT InfoMessage() {
   static const UINT msg = RegisterWindowMessageA(kGridInfoMessage);
@@ -31,6 +41,25 @@ UINT InfoMessage() {
 UINT CellTextMessage() {
   static const UINT msg = RegisterWindowMessageA(kGridCellTextMessage);
   return msg;
+}
+
+TShiftState ShiftFromKeys(WPARAM keys) {
+  TShiftState shift;
+  if (keys & MK_SHIFT) shift.Include(TShiftKey::Shift);
+  if (keys & MK_CONTROL) shift.Include(TShiftKey::Ctrl);
+  if (GetKeyState(VK_MENU) < 0) shift.Include(TShiftKey::Alt);
+  if (keys & MK_LBUTTON) shift.Include(TShiftKey::Left);
+  if (keys & MK_RBUTTON) shift.Include(TShiftKey::Right);
+  if (keys & MK_MBUTTON) shift.Include(TShiftKey::Middle);
+  return shift;
+}
+
+bool CommonControlsReady() {
+  static const bool ready = [] {
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_BAR_CLASSES};
+    return InitCommonControlsEx(&init) != FALSE;
+  }();
+  return ready;
 }
 
 // Deletes what a paint made, on every way out of it.
@@ -64,11 +93,19 @@ class TGridPeer : public TWin32Peer {
     const int edge = GetSystemMetrics(SM_CXEDGE);
     grid.SetClientInset({edge, edge, edge + (vertical ? GetSystemMetrics(SM_CXVSCROLL) : 0), edge});
     UpdateScrollBar();
+    SyncHint();
+  }
+
+  ~TGridPeer() override {
+    if (FTip && IsWindow(FTip)) DestroyWindow(FTip);
   }
 
   void Changed(TControlChange what) override {
     if (!FHandle) return;
     switch (what) {
+      case TControlChange::Hint:
+        SyncHint();
+        break;
       case TControlChange::Content:
       case TControlChange::Options:
       case TControlChange::Font:
@@ -89,6 +126,20 @@ class TGridPeer : public TWin32Peer {
   }
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    const LRESULT result = Dispatch(msg, wParam, lParam);
+    // Relayed after the model has seen the move: a hint it has just set
+    // then starts the tooltip's timer already.
+    if (FTip && msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK) {
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ::ClientToScreen(FHandle, &at);
+      MSG relayed{FHandle, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), at};
+      SendMessageA(FTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
+    return result;
+  }
+
+ private:
+  LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == InfoMessage()) return Info(static_cast<TGridInfo>(wParam), lParam);
     if (msg == CellTextMessage())
       return PutCellText(static_cast<int>(wParam), static_cast<int>(lParam));
@@ -120,7 +171,10 @@ class TGridPeer : public TWin32Peer {
         MouseDown(TMouseButton::Middle, wParam, lParam);
         return 0;
       case WM_MOUSEMOVE:
-        if (FSizingCol >= 0) SizeColumn(GET_X_LPARAM(lParam));
+        if (FSizingCol >= 0)
+          SizeColumn(GET_X_LPARAM(lParam));
+        else
+          FGrid.DoMouseMove(ShiftFromKeys(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
       case WM_LBUTTONUP:
         if (FSizingCol >= 0) ReleaseCapture();
@@ -144,7 +198,38 @@ class TGridPeer : public TWin32Peer {
     return TWin32Peer::HandleMessage(msg, wParam, lParam);
   }
 
- private:
+  // The hint shows as a tooltip over the whole grid window while ShowHint is
+  // on; an empty hint hides it.
+  void SyncHint() {
+    const bool show = FGrid.ShowHint() && !FGrid.Hint().empty();
+    const std::string text = FGrid.Hint().substr(0, kTipMaxChars);
+    if (!FTip) {
+      if (!show || !CommonControlsReady()) return;
+      FTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, FHandle, nullptr,
+                             static_cast<HINSTANCE>(FWidgetSet.Instance()), nullptr);
+      if (!FTip) return;
+      TOOLINFOA tool = Tool(text);
+      SendMessageA(FTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+      SendMessageA(FTip, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
+    }
+    TOOLINFOA tool = Tool(text);
+    SendMessageA(FTip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(FTip, TTM_ACTIVATE, show, 0);
+  }
+
+  TOOLINFOA Tool(const std::string& text) const {
+    TOOLINFOA tool{};
+    // The size comctl32 5 accepts too (no manifest asks for version 6).
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = FHandle;
+    tool.uId = reinterpret_cast<UINT_PTR>(FHandle);
+    tool.lpszText = const_cast<char*>(text.c_str());
+    return tool;
+  }
+
   LRESULT Info(TGridInfo what, LPARAM col) const {
     switch (what) {
       case TGridInfo::RowCount:
@@ -352,16 +437,14 @@ class TGridPeer : public TWin32Peer {
         return;
       }
     }
-    TShiftState shift;
-    if (keys & MK_SHIFT) shift.Include(TShiftKey::Shift);
-    if (keys & MK_CONTROL) shift.Include(TShiftKey::Ctrl);
-    if (GetKeyState(VK_MENU) < 0) shift.Include(TShiftKey::Alt);
+    TShiftState shift = ShiftFromKeys(keys);
     shift.Include(button == TMouseButton::Left    ? TShiftKey::Left
                   : button == TMouseButton::Right ? TShiftKey::Right
                                                   : TShiftKey::Middle);
     int col = -1, row = -1;
     FGrid.MouseToCell(x, y, col, row);
-    if (button == TMouseButton::Left && row >= FGrid.FixedRows() && row < FGrid.RowCount()) {
+    if (button == TMouseButton::Left && col >= 0 && row >= FGrid.FixedRows() &&
+        row < FGrid.RowCount()) {
       if (row != FGrid.Row()) FGrid.SetRow(row);
       FGrid.DoClick();
     }
@@ -378,6 +461,7 @@ class TGridPeer : public TWin32Peer {
   bool FRepaintPending = false;
   int FSizingCol = -1, FSizingLeft = 0;
   int FWheel = 0;
+  HWND FTip = nullptr;
 };
 
 }  // namespace

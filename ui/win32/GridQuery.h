@@ -1,6 +1,5 @@
 // ui/win32/GridQuery.h: the grid window's own query messages, so another
-// process (a test, a screen reader) can read what the grid holds, and the
-// form window's query for its menu bar's commands.
+// process (a test, a screen reader) can read what the grid holds.
 //
 // Both are registered window messages (the same number in every process):
 // - kGridInfoMessage, wParam one of TGridInfo (lParam the column for
@@ -15,12 +14,6 @@ namespace glint {
 
 constexpr const char* kGridInfoMessage = "Glint.Grid.Info";
 constexpr const char* kGridCellTextMessage = "Glint.Grid.CellText";
-// A form window answers kFormItemIdMessage, wParam a global atom holding a
-// menu item's component name ("StayOnTop1"), with the command identifier
-// that picks the item from the window's menu bar (WM_COMMAND), 0 for none:
-// another process cannot read a menu's items under Wine, and the
-// identifiers change whenever the bar is rebuilt.
-constexpr const char* kFormItemIdMessage = "Glint.Form.ItemId";
 // Window property holding a global atom with the control's component name
 // ("Edit1"), set on every window the backend makes for a named control.
 constexpr const char* kControlNameProp = "Glint.Name";

@@ -1,5 +1,11 @@
 #include "ui/win32/Win32.h"
 
+#include <windows.h>
+// After <windows.h>.
+#include <commdlg.h>
+// The models' TCanvas::DrawText, not the A/W macro.
+#undef DrawText
+
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -317,6 +323,24 @@ TModalResult TWin32::MessageDlg(const std::string& message, TMsgDlgType type,
 
 void TWin32::ShowErrorBox(const std::string& message) {
   MessageBoxA(DialogOwner(), message.c_str(), "Error", MB_OK | MB_ICONERROR);
+}
+
+bool TWin32::ExecuteFontDialog(TFont& font) {
+  LOGFONTA log = ToLogFont(font);
+  CHOOSEFONTA choose{};
+  choose.lStructSize = sizeof choose;
+  choose.hwndOwner = GetActiveWindow();
+  if (!choose.hwndOwner) choose.hwndOwner = DialogOwner();
+  choose.lpLogFont = &log;
+  choose.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | CF_EFFECTS;
+  const COLORREF shown = ToColorRef(font.Color());
+  choose.rgbColors = shown;
+  if (!ChooseFontA(&choose)) return false;
+  // A colour left as it was keeps its system colour (clWindowText follows
+  // the user's scheme), not the value it had today.
+  const TColor color = choose.rgbColors == shown ? font.Color() : TColor{choose.rgbColors};
+  AssignLogFont(font, log, color);
+  return true;
 }
 
 }  // namespace glint

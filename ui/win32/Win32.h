@@ -41,6 +41,8 @@ class TWin32 : public TWidgetSet, public TDialogService {
   TModalResult MessageDlg(const std::string& message, TMsgDlgType type,
                           TMsgDlgButtons buttons) override;
   void ShowErrorBox(const std::string& message) override;
+  // The common font dialog (ChooseFont), owned by our active window.
+  bool ExecuteFontDialog(TFont& font) override;
 
   void* Instance() const { return FInstance; }
   // Registers a window class of ours once; false when Windows refuses.

@@ -1,10 +1,12 @@
 // The Win32 backend in this process, driven by real window messages: the
 // windows follow the models, input reaches the models' events, the grid paints
 // through OnDrawCell and answers its query messages, and a failing handler
-// ends in the error box instead of unwinding through user32.
+// ends in the error box instead of unwinding through user32; a caption button
+// is drawn and clicked in the caption bar.
 #include "ui/win32/Win32.h"
 
 #include <gtest/gtest.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
@@ -15,6 +17,7 @@
 #include "ui/Forms.h"
 #include "ui/Grids.h"
 #include "ui/StdCtrls.h"
+#include "ui/win32/FormQuery.h"
 #include "ui/win32/GridQuery.h"
 #include "ui/win32/Peers.h"
 
@@ -223,6 +226,54 @@ TEST_F(Win32Backend, GridQueryMessagesAnswerWithTheModelsCells) {
             Grid->DefaultRowHeight());
   EXPECT_EQ(SendMessageA(grid, info, static_cast<WPARAM>(TGridInfo::GridLineWidth), 0),
             Grid->GridLineWidth());
+}
+
+// The button shows its face in the caption and clicks on a press and
+// release over it, also with the form rolled up to its caption; the saved
+// height then comes back.
+TEST_F(Win32Backend, CaptionButtonDrawsAndClicksInTheCaption) {
+  auto* button = new TCaptionButton(Form);
+  button->SetGlyph(116);
+  int clicks = 0;
+  button->OnClick = [&](TObject* sender) { clicks += sender == button; };
+  HWND form = HandleOf(*Form);
+  const UINT centreOf = RegisterWindowMessageA(kCaptionButtonMessage);
+  EXPECT_EQ(SendMessageA(form, centreOf, 1, 0), 0);
+  auto press = [&](unsigned releaseHit, LPARAM releaseAt) {
+    const LPARAM at = SendMessageA(form, centreOf, 0, 0);
+    EXPECT_EQ(SendMessageA(form, WM_NCHITTEST, 0, at), kCaptionButtonHit);
+    SendMessageA(form, WM_NCLBUTTONDOWN, kCaptionButtonHit, at);
+    SendMessageA(form, WM_NCLBUTTONUP, releaseHit, releaseAt ? releaseAt : at);
+    return at;
+  };
+  const LPARAM at = press(kCaptionButtonHit, 0);
+  EXPECT_EQ(clicks, 1);
+  press(HTCAPTION, MAKELONG(GET_X_LPARAM(at) - 60, GET_Y_LPARAM(at)));
+  EXPECT_EQ(clicks, 1);
+
+  RedrawWindow(form, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  RECT window;
+  GetWindowRect(form, &window);
+  HDC dc = GetWindowDC(form);
+  int face = 0;
+  for (int dx = -6; dx <= 6; ++dx)
+    face += GetPixel(dc, GET_X_LPARAM(at) - window.left + dx, GET_Y_LPARAM(at) - window.top) ==
+            GetSysColor(COLOR_BTNFACE);
+  ReleaseDC(form, dc);
+  EXPECT_GT(face, 0);
+
+  const int saved = Form->Height();
+  Form->SetHeight(0);
+  GetWindowRect(form, &window);
+  EXPECT_GT(Form->Height(), 0);  // Windows keeps the caption
+  EXPECT_EQ(Form->Height(), window.bottom - window.top);
+  EXPECT_EQ(Grid->Height(), 0);
+  press(kCaptionButtonHit, 0);
+  EXPECT_EQ(clicks, 2);
+  Form->SetHeight(saved);
+  GetWindowRect(form, &window);
+  EXPECT_EQ(window.bottom - window.top, saved);
+  EXPECT_GT(Grid->Height(), 0);
 }
 
 TEST_F(Win32Backend, ClosingAFreeingFormDeletesItAfterItsMessage) {
