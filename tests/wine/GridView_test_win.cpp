@@ -105,9 +105,12 @@ HWND WaitForEditor(DWORD processId, const std::string& file, int line) {
 
 class WineGridView : public ::testing::Test {
  protected:
+  // The IDE version whose add-in library the stand-in loads.
+  virtual int Ide() const { return 4; }
+
   void SetUp() override {
-    RegisterExpert(4);
-    Host = std::make_unique<THostSession>(4, true);
+    RegisterExpert(Ide());
+    Host = std::make_unique<THostSession>(Ide(), true);
     Monitor = WaitForMonitor();
     ASSERT_NE(Monitor, nullptr);
     ASSERT_EQ(SendWithGlint(Sources.WriteReport(kBody, kUnits)), 0);
@@ -172,7 +175,23 @@ TEST_F(WineGridView, RowClickOpensTheEditorAtTheSortedRowsLine) {
   state = ReadEditor(utils);
   EXPECT_EQ(state.CursorLine, 120);
   EXPECT_EQ(state.TopLine, 120);
+  EXPECT_EQ(state.BlockStartLine, 0);  // only the oldest IDE marks the line
   EXPECT_EQ(GridInfo(Monitor, TGridInfo::Row), 4);
+}
+
+// The oldest IDE's library also marks the target line as a block.
+class WineGridViewOldestIde : public WineGridView {
+ protected:
+  int Ide() const override { return 2; }
+};
+
+TEST_F(WineGridViewOldestIde, RowClickMarksTheLineAsABlock) {
+  ClickGrid(Monitor, CellPoint(Monitor, 0, 4));  // Utils 120
+  HWND utils = WaitForEditor(Host->ProcessId(), Sources.Source("Utils"), 120);
+  ASSERT_NE(utils, nullptr);
+  const TEditorState state = ReadEditor(utils);
+  EXPECT_EQ(state.BlockStartLine, 120);
+  EXPECT_EQ(state.BlockEndLine, 121);
 }
 
 TEST_F(WineGridView, DetailPopUpOfASortedRowOpensThePickedLineAndGoes) {
