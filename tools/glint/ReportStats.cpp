@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <deque>
+#include <memory>
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
@@ -19,14 +21,24 @@ char KindOf(std::string_view contents) {
   return '-';
 }
 
-// Sites get numbers in order of first appearance; the strings are kept once.
+// Sites get numbers in order of first appearance, through an open-addressing
+// table of numbers; a site's texts are copied once, when it is first seen.
 class TSiteTable {
  public:
-  int Number(const std::string& unit, const std::string& line) {
-    FKey.assign(unit).append(1, '\x1f').append(line);
-    auto [it, added] = FNumbers.try_emplace(FKey, static_cast<int>(FSites.size()));
-    if (added) FSites.push_back({unit, line});
-    return it->second;
+  explicit TSiteTable(std::size_t expected) { Grow(expected); }
+  int Number(std::string_view unit, std::string_view line) {
+    if (FSites.size() * 2 >= FSlots.size()) Grow(FSites.size() * 2);
+    const std::size_t mask = FSlots.size() - 1;
+    for (std::size_t i = Hash(unit, line) & mask;; i = (i + 1) & mask) {
+      const int number = FSlots[i];
+      if (number < 0) {
+        FSlots[i] = static_cast<int>(FSites.size());
+        FSites.emplace_back(unit, line);
+        return FSlots[i];
+      }
+      const auto& site = FSites[static_cast<std::size_t>(number)];
+      if (site.first == unit && site.second == line) return number;
+    }
   }
   const std::pair<std::string, std::string>& Site(int number) const {
     return FSites[static_cast<std::size_t>(number)];
@@ -34,16 +46,89 @@ class TSiteTable {
   int Count() const { return static_cast<int>(FSites.size()); }
 
  private:
-  std::string FKey;
-  std::unordered_map<std::string, int> FNumbers;
+  static std::size_t Hash(std::string_view unit, std::string_view line) {
+    const std::hash<std::string_view> hash;
+    return hash(unit) * 0x9E3779B97F4A7C15ull ^ hash(line);
+  }
+  void Grow(std::size_t expected) {
+    std::size_t size = 16;
+    while (size < expected * 2) size *= 2;
+    if (size <= FSlots.size()) return;
+    FSlots.assign(size, -1);
+    const std::size_t mask = size - 1;
+    for (std::size_t n = 0; n < FSites.size(); ++n) {
+      std::size_t i = Hash(FSites[n].first, FSites[n].second) & mask;
+      while (FSlots[i] >= 0) i = (i + 1) & mask;
+      FSlots[i] = static_cast<int>(n);
+    }
+  }
+  std::vector<int> FSlots;
   std::vector<std::pair<std::string, std::string>> FSites;
 };
+
+// An allocation's size and kind from its "Bytes" and "Contents" cells.
+void ReadSize(const std::string& bytes, const std::string& contents, TAllocation& a) {
+  const char* end = bytes.data() + bytes.size();
+  auto [stop, error] = std::from_chars(bytes.data(), end, a.Bytes);
+  a.KnownSize = !bytes.empty() && error == std::errc() && stop == end && a.Bytes >= 0;
+  if (!a.KnownSize) a.Bytes = 0;
+  a.Kind = KindOf(contents);
+}
+
+// The one empty row of a report without rows is no allocation.
+bool IsPlaceholder(const TStringGrid& grid, int row) {
+  for (int col = 0; col < 4; ++col)
+    if (!grid.Cells(col, row).empty()) return false;
+  return true;
+}
 
 bool LargerFirst(const TLeakCount& a, const TLeakCount& b) {
   return std::tie(a.Bytes, a.Allocations) > std::tie(b.Bytes, b.Allocations);
 }
 
 }  // namespace
+
+// A diff's sites as numbers: the unit through a small table (a report
+// names few units), the line by its value when it is a plain decimal number
+// (to_string gives its text back), otherwise through a table of such odd
+// texts. A site is then a pair of numbers, found without hashing each row's
+// texts into a table of a million sites.
+class TDiffKeys {
+ public:
+  int Unit(std::string_view unit) { return FUnits.Number(unit); }
+  std::int64_t Line(std::string_view line) {
+    const bool plain =
+        !line.empty() && line.size() <= 9 && (line[0] != '0' || line.size() == 1) &&
+        std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!plain) return -1 - FOddLines.Number(line);
+    std::int64_t value = 0;
+    for (char c : line) value = value * 10 + (c - '0');
+    return value;
+  }
+  const std::string& UnitText(int unit) const { return FUnits.Text(unit); }
+  std::string LineText(std::int64_t line) const {
+    return line >= 0 ? std::to_string(line) : FOddLines.Text(static_cast<int>(-1 - line));
+  }
+
+ private:
+  class TTexts {
+   public:
+    int Number(std::string_view text) {
+      if (auto it = FNumbers.find(text); it != FNumbers.end()) return it->second;
+      // A deque keeps its strings in place, so the map may view them.
+      const std::string& kept = FTexts.emplace_back(text);
+      const int number = static_cast<int>(FTexts.size()) - 1;
+      FNumbers.emplace(kept, number);
+      return number;
+    }
+    const std::string& Text(int number) const { return FTexts[static_cast<std::size_t>(number)]; }
+
+   private:
+    std::deque<std::string> FTexts;
+    std::unordered_map<std::string_view, int> FNumbers;
+  };
+  TTexts FUnits, FOddLines;
+};
 
 void TLeakCount::Add(const TAllocation& a) {
   ++Allocations;
@@ -64,29 +149,22 @@ std::vector<TAllocation> AllocationsOf(const TGlintMonitor& form) {
   const TMyGrid& grid = *MonitorGrid;
   rows.reserve(static_cast<std::size_t>(std::max(grid.RowCount() - 1, 0)));
   for (int row = 1; row < grid.RowCount(); ++row) {
+    if (IsPlaceholder(grid, row)) continue;
     TAllocation a;
     a.Unit = grid.Cells(0, row);
     a.Line = grid.Cells(1, row);
-    const std::string& bytes = grid.Cells(2, row);
-    const std::string& contents = grid.Cells(3, row);
-    // The one empty row of a report without rows is no allocation.
-    if (a.Unit.empty() && a.Line.empty() && bytes.empty() && contents.empty()) continue;
-    const char* end = bytes.data() + bytes.size();
-    auto [stop, error] = std::from_chars(bytes.data(), end, a.Bytes);
-    a.KnownSize = !bytes.empty() && error == std::errc() && stop == end && a.Bytes >= 0;
-    if (!a.KnownSize) a.Bytes = 0;
-    a.Kind = KindOf(contents);
+    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
     rows.push_back(std::move(a));
   }
   return rows;
 }
 
 std::vector<TSiteSummary> Summarize(const std::vector<TAllocation>& allocations, bool byLine) {
-  TSiteTable sites;
+  TSiteTable sites(allocations.size());
   std::vector<TLeakCount> counts;
-  static const std::string kNoLine;
   for (const TAllocation& a : allocations) {
-    const auto site = static_cast<std::size_t>(sites.Number(a.Unit, byLine ? a.Line : kNoLine));
+    const auto site =
+        static_cast<std::size_t>(sites.Number(a.Unit, byLine ? a.Line : std::string_view()));
     if (site == counts.size()) counts.emplace_back();
     counts[site].Add(a);
   }
@@ -108,65 +186,83 @@ const char* TSiteDiff::Status() const {
   return "changed";
 }
 
-TReportDiff Diff(const std::vector<TAllocation>& oldRows, const std::vector<TAllocation>& newRows) {
-  // Every allocation of both reports, sorted so that allocations that could
-  // match lie together; each run is then counted on both sides.
-  struct TEntry {
-    int Site;
-    bool KnownSize;
-    std::int64_t Bytes;
-    char Kind;
-    bool InNew;
-    const TAllocation* Row;
-  };
-  TSiteTable sites;
-  std::vector<TEntry> entries;
-  entries.reserve(oldRows.size() + newRows.size());
-  for (bool inNew : {false, true})
-    for (const TAllocation& a : inNew ? newRows : oldRows)
-      entries.push_back({sites.Number(a.Unit, a.Line), a.KnownSize, a.Bytes, a.Kind, inNew, &a});
-  std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
-    return std::tie(a.Site, a.KnownSize, a.Bytes, a.Kind, a.InNew) <
-           std::tie(b.Site, b.KnownSize, b.Bytes, b.Kind, b.InNew);
-  });
+struct TDiffBuilder::TEntry {
+  int Unit;
+  bool KnownSize;
+  char Kind;
+  bool InNew;
+  std::int64_t Line, Bytes;
 
-  TReportDiff diff;
-  std::vector<TSiteDiff> bySite(static_cast<std::size_t>(sites.Count()));
-  for (std::size_t i = 0; i < entries.size();) {
-    std::size_t end = i, inOld = 0;
-    const TEntry& first = entries[i];
-    while (end < entries.size() && entries[end].Site == first.Site &&
-           entries[end].KnownSize == first.KnownSize && entries[end].Bytes == first.Bytes &&
-           entries[end].Kind == first.Kind) {
-      if (!entries[end].InNew) ++inOld;
-      ++end;
-    }
-    const std::size_t inNew = end - i - inOld, matched = std::min(inOld, inNew);
-    TSiteDiff& site = bySite[static_cast<std::size_t>(first.Site)];
-    // Old entries sort before new ones in a run: the first `inOld` are old.
-    for (std::size_t k = i; k < end; ++k) {
-      const TAllocation& a = *entries[k].Row;
-      const std::size_t nth = k - i;
-      if (!entries[k].InNew) {
-        site.Old.Add(a);
-        if (nth >= matched) site.Gone.Add(a);
-      } else {
-        site.New.Add(a);
-        if (nth - inOld >= matched) site.Added.Add(a);
-      }
-    }
-    i = end;
+  bool SameSite(const TEntry& e) const { return Unit == e.Unit && Line == e.Line; }
+  bool Matches(const TEntry& e) const {
+    return SameSite(e) && KnownSize == e.KnownSize && Bytes == e.Bytes && Kind == e.Kind;
   }
-  for (int s = 0; s < sites.Count(); ++s) {
-    TSiteDiff& site = bySite[static_cast<std::size_t>(s)];
-    diff.Old.Add(site.Old);
-    diff.New.Add(site.New);
-    diff.Added.Add(site.Added);
-    diff.Gone.Add(site.Gone);
-    if (site.Added.Empty() && site.Gone.Empty()) continue;
-    site.Unit = sites.Site(s).first;
-    site.Line = sites.Site(s).second;
-    diff.Sites.push_back(std::move(site));
+};
+
+TDiffBuilder::TDiffBuilder() : FKeys(std::make_unique<TDiffKeys>()) {}
+TDiffBuilder::~TDiffBuilder() = default;
+
+void TDiffBuilder::Add(const std::vector<TAllocation>& rows, bool inNew) {
+  FEntries.reserve(FEntries.size() + rows.size());
+  for (const TAllocation& a : rows)
+    FEntries.push_back(
+        {FKeys->Unit(a.Unit), a.KnownSize, a.Kind, inNew, FKeys->Line(a.Line), a.Bytes});
+}
+
+void TDiffBuilder::Add(const TGlintMonitor& form, bool inNew) {
+  const TMyGrid& grid = *MonitorGrid;
+  FEntries.reserve(FEntries.size() + static_cast<std::size_t>(grid.RowCount()));
+  TAllocation a;
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    if (IsPlaceholder(grid, row)) continue;
+    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
+    FEntries.push_back({FKeys->Unit(grid.Cells(0, row)), a.KnownSize, a.Kind, inNew,
+                        FKeys->Line(grid.Cells(1, row)), a.Bytes});
+  }
+}
+
+TReportDiff TDiffBuilder::Finish() {
+  // Allocations that could match lie together once sorted, old ones first;
+  // each run is then counted on both sides.
+  std::vector<TEntry>& entries = FEntries;
+  std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
+    return std::tie(a.Unit, a.Line, a.KnownSize, a.Bytes, a.Kind, a.InNew) <
+           std::tie(b.Unit, b.Line, b.KnownSize, b.Bytes, b.Kind, b.InNew);
+  });
+  TReportDiff diff;
+  // One site after the other; within a site, one run of matching
+  // allocations after the other.
+  for (std::size_t siteStart = 0; siteStart < entries.size();) {
+    TLeakCount old, now, added, gone;
+    std::size_t i = siteStart;
+    for (; i < entries.size() && entries[i].SameSite(entries[siteStart]);) {
+      const TEntry& first = entries[i];
+      std::size_t end = i, inOld = 0;
+      for (; end < entries.size() && entries[end].Matches(first); ++end)
+        if (!entries[end].InNew) ++inOld;
+      const std::size_t inNew = end - i - inOld, matched = std::min(inOld, inNew);
+      auto add = [&first](TLeakCount& count, std::size_t n) {
+        const auto k = static_cast<std::int64_t>(n);
+        count.Allocations += k;
+        (first.KnownSize ? count.Bytes : count.UnknownSize) +=
+            first.KnownSize ? first.Bytes * k : k;
+      };
+      add(old, inOld);
+      add(now, inNew);
+      add(gone, inOld - matched);
+      add(added, inNew - matched);
+      i = end;
+    }
+    diff.Old.Add(old);
+    diff.New.Add(now);
+    diff.Added.Add(added);
+    diff.Gone.Add(gone);
+    if (!added.Empty() || !gone.Empty()) {
+      const TEntry& site = entries[siteStart];
+      diff.Sites.push_back(
+          {FKeys->UnitText(site.Unit), FKeys->LineText(site.Line), old, now, added, gone});
+    }
+    siteStart = i;
   }
   // Largest growth first, then largest shrink, then by name.
   std::sort(diff.Sites.begin(), diff.Sites.end(), [](const TSiteDiff& a, const TSiteDiff& b) {
@@ -176,7 +272,15 @@ TReportDiff Diff(const std::vector<TAllocation>& oldRows, const std::vector<TAll
     if (LargerFirst(b.Gone, a.Gone)) return false;
     return std::tie(a.Unit, a.Line) < std::tie(b.Unit, b.Line);
   });
+  FEntries.clear();
   return diff;
+}
+
+TReportDiff Diff(const std::vector<TAllocation>& oldRows, const std::vector<TAllocation>& newRows) {
+  TDiffBuilder builder;
+  builder.Add(oldRows, false);
+  builder.Add(newRows, true);
+  return builder.Finish();
 }
 
 }  // namespace glint

@@ -11,12 +11,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace glint {
 
 class TGlintMonitor;
+class TDiffKeys;
 
 struct TAllocation {
   std::string Unit, Line;
@@ -64,5 +66,22 @@ struct TReportDiff {
 };
 
 TReportDiff Diff(const std::vector<TAllocation>& oldRows, const std::vector<TAllocation>& newRows);
+
+// The same, fed one report at a time straight from a form's grid, so a
+// million-row report needs no row list of its own.
+class TDiffBuilder {
+ public:
+  TDiffBuilder();
+  ~TDiffBuilder();
+  void Add(const std::vector<TAllocation>& rows, bool inNew);
+  void Add(const TGlintMonitor& form, bool inNew);
+  // The diff of everything added; the builder is empty again afterwards.
+  TReportDiff Finish();
+
+ private:
+  struct TEntry;
+  std::unique_ptr<TDiffKeys> FKeys;
+  std::vector<TEntry> FEntries;
+};
 
 }  // namespace glint

@@ -48,15 +48,13 @@ struct TCommandError {
   std::string Message;
 };
 
-TLoadedReport LoadReport(const std::string& fileName) {
-  TLoadedReport report;
+// Reads a report into a headless form and hands the form to `use`.
+template <class Use>
+void WithReport(const std::string& fileName, Use use) {
   try {
     TReportView view;
     view.LoadFile(fileName);
-    TGlintMonitor& form = view.Form();
-    const TEdit* edits[] = {form.Edit1, form.Edit2, form.Edit3, form.Edit4};
-    for (int i = 0; i < 4; ++i) report.Header[i] = edits[i]->Text();
-    report.Rows = AllocationsOf(form);
+    use(view.Form());
   } catch (const EInOutError& e) {
     throw TCommandError{e.Message()};
   } catch (const EStringListError& e) {
@@ -64,7 +62,23 @@ TLoadedReport LoadReport(const std::string& fileName) {
   } catch (const std::bad_alloc&) {
     throw TCommandError{fileName + ": " + kOutOfMemoryText};
   }
+}
+
+TLoadedReport LoadReport(const std::string& fileName) {
+  TLoadedReport report;
+  WithReport(fileName, [&report](TGlintMonitor& form) {
+    const TEdit* edits[] = {form.Edit1, form.Edit2, form.Edit3, form.Edit4};
+    for (int i = 0; i < 4; ++i) report.Header[i] = edits[i]->Text();
+    report.Rows = AllocationsOf(form);
+  });
   return report;
+}
+
+TReportDiff DiffFiles(const std::string& oldFile, const std::string& newFile) {
+  TDiffBuilder builder;
+  WithReport(oldFile, [&builder](TGlintMonitor& form) { builder.Add(form, false); });
+  WithReport(newFile, [&builder](TGlintMonitor& form) { builder.Add(form, true); });
+  return builder.Finish();
 }
 
 json CountJson(const TLeakCount& count) {
@@ -201,8 +215,7 @@ int RunDiff(const std::vector<std::string>& args) {
   app.add_option("NEW", newFile)->required();
   app.add_flag("--json", asJson);
   return WithOptions("diff", app, args, [&] {
-    const std::vector<TAllocation> oldRows = LoadReport(oldFile).Rows;
-    const TReportDiff diff = Diff(oldRows, LoadReport(newFile).Rows);
+    const TReportDiff diff = DiffFiles(oldFile, newFile);
     if (asJson)
       std::cout << DiffJson(diff).dump(2) << '\n';
     else
@@ -229,8 +242,7 @@ int RunCheck(const std::vector<std::string>& args) {
     if (baseline.empty()) {
       for (const TAllocation& a : LoadReport(file).Rows) leaks.Add(a);
     } else {
-      const std::vector<TAllocation> oldRows = LoadReport(baseline).Rows;
-      leaks = Diff(oldRows, LoadReport(file).Rows).Added;
+      leaks = DiffFiles(baseline, file).Added;
       what = "new";
     }
     std::string reason;
