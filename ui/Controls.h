@@ -51,6 +51,7 @@ enum class TControlChange {
 };
 
 class TControl;
+class TCustomForm;
 class TMenu;
 
 class TControlPeer {
@@ -86,6 +87,12 @@ class TWidgetSet {
   virtual std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) { return nullptr; }
   // Size of the primary screen in pixels.
   virtual TPoint ScreenSize() const { return kDefaultScreenSize; }
+  // The body of TCustomForm::ShowModal: shows the form and returns once the
+  // user has closed it, with its ModalResult. The default shows nothing and
+  // answers Cancel.
+  virtual TModalResult ShowModal(TCustomForm& form) { return TModalResult::Cancel; }
+  // Opens a web address in the user's browser.
+  virtual void OpenUrl(const std::string& url) {}
 };
 
 // The widget set in force; none by default (pure models, nothing drawn).

@@ -25,4 +25,11 @@ bool TFontDialog::Execute() {
   return true;
 }
 
+bool TOpenDialog::Execute() {
+  std::string chosen = FFileName;
+  if (!gDialogs || !gDialogs->ExecuteFileDialog(*this, chosen)) return false;
+  FFileName = std::move(chosen);
+  return true;
+}
+
 }  // namespace glint

@@ -69,6 +69,9 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
 }
 
 void TCustomForm::Show() {
+  if (FPosition == TPosition::ScreenCenter && !Visible())
+    SetBounds((TScreen::Width() - Width()) / 2, (TScreen::Height() - Height()) / 2, Width(),
+              Height());
   const bool made = !HandleAllocated();
   HandleNeeded();
   SetVisible(true);
@@ -78,6 +81,10 @@ void TCustomForm::Show() {
 }
 
 void TCustomForm::Close() {
+  if (FModal) {
+    FModalResult = TModalResult::Cancel;
+    return;
+  }
   switch (CloseAction()) {
     case TCloseAction::None:
       break;
@@ -92,6 +99,24 @@ void TCustomForm::Close() {
 }
 
 void TCustomForm::Release() { Application().QueueRelease(this); }
+
+TModalResult TCustomForm::ShowModal() {
+  if (Visible() || FModal) throw Exception("Cannot make a visible window modal");
+  FModalResult = TModalResult::None;
+  FModal = true;
+  TModalResult result = TModalResult::Cancel;
+  try {
+    if (TWidgetSet* ws = CurrentWidgetSet()) result = ws->ShowModal(*this);
+  } catch (...) {
+    FModal = false;
+    SetVisible(false);
+    throw;
+  }
+  FModal = false;
+  FModalResult = result;
+  SetVisible(false);
+  return result;
+}
 
 TApplication::TApplication() : TComponent(nullptr) { gApplication = this; }
 

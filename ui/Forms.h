@@ -8,7 +8,9 @@
 // and the tests deliver messages only through it.
 // Closing a form runs CloseAction(): Hide hides it, Free releases it; a
 // released form is deleted by Application().ProcessReleased(), never inside
-// its own handler.
+// its own handler. A form shown with ShowModal() is closed by setting its
+// ModalResult (a button with a ModalResult does that when clicked); closing
+// it otherwise answers Cancel. The caller frees it afterwards.
 // Application() is the owner of forms that live as long as the module; its
 // Handle is the window that owns the module's windows (in the add-in, the
 // IDE's main window).
@@ -31,6 +33,11 @@ class TCaptionButton;
 
 enum class TFormStyle { Normal, StayOnTop };
 enum class TCloseAction { None, Hide, Free };
+// Dialog: a fixed frame without minimize and maximize buttons. Both take
+// effect when the window is made.
+enum class TFormBorderStyle { Sizeable, Dialog };
+// ScreenCenter: each Show puts the form in the middle of the screen.
+enum class TPosition { Designed, ScreenCenter };
 
 class TCustomForm : public TControl {
  public:
@@ -44,6 +51,10 @@ class TCustomForm : public TControl {
   void SetFormStyle(TFormStyle style);
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* menu);
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle style) { FBorderStyle = style; }
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition position) { FPosition = position; }
 
   // Makes the form visible, creating its window (and its children's) first;
   // once the window is made, OnResize runs.
@@ -52,6 +63,13 @@ class TCustomForm : public TControl {
   void Close();
   // Asks for the form to be deleted once its current handler has returned.
   void Release();
+  // Shows the form as a modal dialog through the widget set and returns
+  // once it is closed, hidden again, with its ModalResult. Raises when the
+  // form is visible already.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult result) { FModalResult = result; }
+  bool Modal() const { return FModal; }
 
   // Handles one window message; false leaves it to the default handling.
   virtual bool HandleMessage(TMessage& message) { return false; }
@@ -74,6 +92,10 @@ class TCustomForm : public TControl {
 
   TFormStyle FFormStyle = TFormStyle::Normal;
   TMainMenu* FMenu = nullptr;
+  TFormBorderStyle FBorderStyle = TFormBorderStyle::Sizeable;
+  TPosition FPosition = TPosition::Designed;
+  TModalResult FModalResult = TModalResult::None;
+  bool FModal = false;
   std::vector<TCaptionButton*> FCaptionButtons;
 };
 

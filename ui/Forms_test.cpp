@@ -127,6 +127,42 @@ TEST(Forms, FontDialogTakesTheChosenFontOnOKOnly) {
   EXPECT_TRUE(backend.FontDialogs[2].SameAs(chosen));
 }
 
+// A button's ModalResult closes its modal form, wherever it sits; closing
+// the form otherwise answers Cancel and neither hides nor frees it while
+// it is modal. The form is hidden again afterwards.
+TEST(Forms, ShowModalReturnsTheModalResultThatClosedTheForm) {
+  bool destroyed = false;
+  TProbeForm form(nullptr);
+  form.Destroyed = &destroyed;
+  form.Action = TCloseAction::Free;
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  auto* ok = new TButton(&form);
+  ok->SetParent(panel);
+  ok->SetModalResult(TModalResult::OK);
+  auto* plain = new TButton(&form);
+  plain->SetParent(&form);
+  EXPECT_EQ(form.ShowModal(), TModalResult::Cancel);  // no widget set: never shown
+  THeadless backend;
+  backend.QueueModalResult(TModalResult::Retry);
+  const std::pair<std::function<void(TCustomForm&)>, TModalResult> cases[] = {
+      {[&](TCustomForm&) { ok->DoClick(); }, TModalResult::OK},
+      {[&](TCustomForm& shown) { shown.Close(); }, TModalResult::Cancel},
+      {[&](TCustomForm&) { plain->DoClick(); }, TModalResult::Retry}};
+  for (const auto& [action, expected] : cases) {
+    backend.WhileModal = [&](TCustomForm& shown) {
+      EXPECT_TRUE(shown.Visible() && shown.Modal());
+      action(shown);
+    };
+    EXPECT_EQ(form.ShowModal(), expected);
+    EXPECT_FALSE(form.Visible() || form.Modal());
+  }
+  Application().ProcessReleased();
+  EXPECT_FALSE(destroyed);
+  form.Show();
+  EXPECT_THROW(form.ShowModal(), Exception);
+}
+
 TEST(Forms, MenuItemsNestFindAndClick) {
   THeadless backend;
   TProbeForm form(nullptr);

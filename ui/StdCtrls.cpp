@@ -1,5 +1,7 @@
 #include "ui/StdCtrls.h"
 
+#include "ui/Forms.h"
+
 namespace glint {
 
 TLabel::TLabel(TComponent* owner) : TControl(owner) { SetBounds(0, 0, 65, 13); }
@@ -22,6 +24,25 @@ void TEdit::WndProc(TMessage& message) {
     return;
   }
   TControl::WndProc(message);
+}
+
+TButton::TButton(TComponent* owner) : TControl(owner) { SetBounds(0, 0, 75, 25); }
+
+void TButton::SetDefault(bool on) {
+  if (on == FDefault) return;
+  FDefault = on;
+  Changed(TControlChange::Options);
+}
+
+void TButton::DoClick() {
+  if (FModalResult != TModalResult::None) {
+    for (TControl* c = Parent(); c; c = c->Parent())
+      if (auto* form = dynamic_cast<TCustomForm*>(c)) {
+        form->SetModalResult(FModalResult);
+        break;
+      }
+  }
+  TControl::DoClick();
 }
 
 }  // namespace glint

@@ -1,8 +1,11 @@
-// ui/StdCtrls.h: labels and single-line edits.
+// ui/StdCtrls.h: labels, single-line edits and push buttons.
 //
 // TEdit's text is its window text (the control's caption). Its read-only
 // state follows the edit control's own message, kEmSetReadOnly: wParam
 // non-zero sets it, zero clears it, as the real control does.
+// A TButton's click first gives its form the button's ModalResult (None
+// leaves the form's alone), then runs OnClick. In a modal form, Enter
+// clicks the Default button and Escape the Cancel one.
 #pragma once
 
 #include <string>
@@ -30,6 +33,24 @@ class TEdit : public TControl {
 
  private:
   bool FReadOnly = false;
+};
+
+class TButton : public TControl {
+ public:
+  explicit TButton(TComponent* owner);
+
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult result) { FModalResult = result; }
+  bool Default() const { return FDefault; }
+  void SetDefault(bool on);
+  bool Cancel() const { return FCancel; }
+  void SetCancel(bool on) { FCancel = on; }
+
+  void DoClick() override;
+
+ private:
+  TModalResult FModalResult = TModalResult::None;
+  bool FDefault = false, FCancel = false;
 };
 
 }  // namespace glint

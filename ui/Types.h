@@ -28,7 +28,20 @@ struct TRect {
 
 enum class TAlign { None, Top, Bottom, Left, Right, Client };
 enum class TMouseButton { Left, Right, Middle };
-enum class TCursor { Default, HSplit, VSplit };
+// HandPoint: the pointing hand over a link.
+enum class TCursor { Default, HSplit, VSplit, HandPoint };
+
+// What a modal dialog or form was closed with.
+enum class TModalResult {
+  None = 0,
+  OK = 1,
+  Cancel = 2,
+  Abort = 3,
+  Retry = 4,
+  Ignore = 5,
+  Yes = 6,
+  No = 7
+};
 
 // A small bit set over an enum class whose values are bit numbers.
 template <typename E>

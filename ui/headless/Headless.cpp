@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "ui/Forms.h"
 #include "ui/Grids.h"
 #include "ui/Menus.h"
 
@@ -103,6 +104,28 @@ bool THeadless::ExecuteFontDialog(TFont& font) {
   if (!answer) return false;
   font.Assign(*answer);
   return true;
+}
+
+bool THeadless::ExecuteFileDialog(const TOpenDialog& dialog, std::string& fileName) {
+  FileDialogs.push_back({dialog.Kind(), fileName, dialog.Filter(), dialog.DefaultExt(),
+                         dialog.Title(), dialog.Options()});
+  if (FFileAnswers.empty()) return false;
+  std::optional<std::string> answer = std::move(FFileAnswers.front());
+  FFileAnswers.pop_front();
+  if (!answer) return false;
+  fileName = std::move(*answer);
+  return true;
+}
+
+TModalResult THeadless::ShowModal(TCustomForm& form) {
+  ModalForms.push_back({form.ClassName(), form.Caption()});
+  form.Show();
+  if (WhileModal) WhileModal(form);
+  if (form.ModalResult() != TModalResult::None) return form.ModalResult();
+  if (FModalAnswers.empty()) return TModalResult::Cancel;
+  const TModalResult answer = FModalAnswers.front();
+  FModalAnswers.pop_front();
+  return answer;
 }
 
 int THeadless::ChangeCount(const TControl& control, TControlChange what) const {

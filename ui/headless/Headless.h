@@ -5,12 +5,15 @@
 // lifetime (and puts the previous ones back). Peers count what changed;
 // PaintGrid runs a grid's painting on a TRecordingCanvas, so tests can see
 // what would be drawn; pop-ups and dialogs are recorded, and a test queues
-// the answers the dialogs give (OK for a message, Cancel for a font when none
-// is queued) and the item a pop-up menu's user picks (none when none is
-// queued).
+// the answers the dialogs give (OK for a message, Cancel for a font, a file
+// or a modal form when none is queued) and the item a pop-up menu's user
+// picks (none when none is queued). A modal form is shown and answered at
+// once; WhileModal lets a test act on it meanwhile. Addresses to open are
+// recorded; no browser starts.
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +47,17 @@ class TRecordingCanvas : public TCanvas {
 // Paints the grid as its window would and returns what was drawn.
 std::vector<TCanvasOp> PaintGrid(TStringGrid& grid);
 
+struct TRecordedFileDialog {
+  TFileDialogKind Kind = TFileDialogKind::Open;
+  std::string FileName, Filter, DefaultExt, Title;
+  TOpenOptions Options;
+};
+
+// The form may be gone by the time a test looks.
+struct TRecordedModal {
+  std::string ClassName, Caption;
+};
+
 struct TRecordedDialog {
   std::string Message;
   TMsgDlgType Type = TMsgDlgType::Information;
@@ -69,12 +83,15 @@ class THeadless : public TWidgetSet, public TDialogService {
   std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) override;
   TPoint ScreenSize() const override { return FScreenSize; }
   void SetScreenSize(TPoint size) { FScreenSize = size; }
+  TModalResult ShowModal(TCustomForm& form) override;
+  void OpenUrl(const std::string& url) override { OpenedUrls.push_back(url); }
 
   // TDialogService
   TModalResult MessageDlg(const std::string& message, TMsgDlgType type,
                           TMsgDlgButtons buttons) override;
   void ShowErrorBox(const std::string& message) override;
   bool ExecuteFontDialog(TFont& font) override;
+  bool ExecuteFileDialog(const TOpenDialog& dialog, std::string& fileName) override;
 
   // Answers for the next dialogs, in order.
   void QueueAnswer(TModalResult answer) { FAnswers.push_back(answer); }
@@ -84,6 +101,14 @@ class THeadless : public TWidgetSet, public TDialogService {
   // Answers for the next font dialogs, in order: OK with this font, or Cancel.
   void QueueFont(const TFont& font) { FFontAnswers.emplace_back(font); }
   void QueueFontCancel() { FFontAnswers.emplace_back(std::nullopt); }
+  // Answers for the next file dialogs, in order: OK with this name, or Cancel.
+  void QueueFileName(std::string name) { FFileAnswers.emplace_back(std::move(name)); }
+  void QueueFileCancel() { FFileAnswers.emplace_back(std::nullopt); }
+  // Answers for the next modal forms whose ModalResult is still None once
+  // WhileModal has run.
+  void QueueModalResult(TModalResult result) { FModalAnswers.push_back(result); }
+  // Runs while a modal form is shown, e.g. to click its buttons.
+  std::function<void(TCustomForm& form)> WhileModal;
 
   // Number of Changed() calls a control's peer has seen, by kind (0 for a
   // control without a headless peer). Peers must not outlive this object.
@@ -95,6 +120,9 @@ class THeadless : public TWidgetSet, public TDialogService {
   // The font each font dialog was opened with.
   std::vector<TFont> FontDialogs;
   std::vector<TRecordedPopup> Popups;
+  std::vector<TRecordedFileDialog> FileDialogs;
+  std::vector<TRecordedModal> ModalForms;
+  std::vector<std::string> OpenedUrls;
 
  private:
   friend class THeadlessMenuPeer;
@@ -105,6 +133,8 @@ class THeadless : public TWidgetSet, public TDialogService {
   std::deque<TModalResult> FAnswers;
   std::deque<int> FPopupPicks;
   std::deque<std::optional<TFont>> FFontAnswers;
+  std::deque<std::optional<std::string>> FFileAnswers;
+  std::deque<TModalResult> FModalAnswers;
 };
 
 }  // namespace glint
