@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "controls/GlintGrd.h"
+#include "controls/GlintVer.h"
 #include "controls/SASG.h"
 #include "controls/Splitter.h"
 #include "controls/widget.h"
@@ -34,7 +35,7 @@ namespace glint {
 // Where the settings live, below HKEY_CURRENT_USER.
 constexpr const char* kSettingsKey = "Software\\Brackenware";
 constexpr const char* kSettingsSection = "Glint Monitor Expert";
-constexpr const char* kExpertVersion = "v. 2.08";
+constexpr const char* kExpertVersion = kGlintVersion;
 
 // Detail lines of the data rows in report order (entry k belongs to the
 // report's k-th row); nil when the row has none. Each data row also carries
@@ -158,6 +159,22 @@ int LineNumberOf(std::string_view text);
 // Raises EStringListError "List index out of bounds (n)" for the first
 // header line (0, 2, 4, 5, in the order they are read) that `lines` lacks.
 void CheckReportHeader(const TStringList& lines);
+
+// Report files (*.gln) hold exactly the report's lines, each ended by CR LF.
+// The file dialogs' filter and default extension, and Open's preset name.
+constexpr const char* kReportFilter = "Glint Reports|*.gln|All Files|*.*";
+constexpr const char* kReportDefaultExt = "gln";
+constexpr const char* kReportFileMask = "*.gln";
+// A report's lines from its bytes, from a file or a message alike: a zero
+// byte ends the text, as it ends the string a sender passes.
+TStringList ReportTextLines(std::string_view bytes);
+// Reads a report file as File/Open does; raises EInOutError naming the
+// file when it cannot be read.
+TStringList LoadReportFile(const std::string& fileName);
+// Writes the lines as a report file through a temporary beside it, so a
+// failed save leaves the previous file whole; raises EInOutError naming the
+// file.
+void SaveReportFile(const TStringList& lines, const std::string& fileName);
 
 class TGlintMonitorExpert final : public TInterfaced<TIExpert, TGlintMonitorExpert> {
  public:

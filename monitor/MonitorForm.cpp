@@ -1,7 +1,6 @@
 // The monitor window: its design-time controls, FormCreate/FormDestroy,
 // and message intake.
 #include <cstdlib>
-#include <cstring>
 
 #include "monitor/GlintExp.h"
 #include "monitor/Settings.h"
@@ -231,21 +230,14 @@ bool TGlintMonitor::HandleMessage(TMessage& message) {
 // terminating zero must not be read past its end.
 void TGlintMonitor::WMCopyData(TMessage& message) {
   const auto* data = reinterpret_cast<const TCopyDataStruct*>(message.LParam);
-  std::string_view text;
-  if (data && data->lpData && data->cbData > 0) {
-    const char* chars = static_cast<const char*>(data->lpData);
-    text = std::string_view(chars, strnlen(chars, data->cbData));
-  }
-  TStringList lines;
-  lines.SetText(text);
-  ReplaceReport(std::move(lines));
+  std::string_view bytes;
+  if (data && data->lpData && data->cbData > 0)
+    bytes = std::string_view(static_cast<const char*>(data->lpData), data->cbData);
+  ReplaceReport(ReportTextLines(bytes));
   message.Result = 1;
 }
 
-void TGlintMonitor::Open1Click(TObject* sender) {}
-void TGlintMonitor::SaveAs1Click(TObject* sender) {}
 void TGlintMonitor::SaveSettings1Click(TObject* sender) {}
 void TGlintMonitor::Contents1Click(TObject* sender) {}
-void TGlintMonitor::About1Click(TObject* sender) {}
 
 }  // namespace glint

@@ -10,9 +10,7 @@ TReportView::TReportView() : FForm(new TGlintMonitor(&Application())) {}
 TReportView::~TReportView() { delete FForm; }
 
 void TReportView::LoadFile(const std::string& fileName) {
-  TStringList lines;
-  lines.LoadFromFile(fileName);
-  FForm->ReplaceReport(std::move(lines));
+  FForm->ReplaceReport(LoadReportFile(fileName));
 }
 
 void TReportView::LoadText(std::string_view text) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -52,6 +53,24 @@ TEST(GlintShow, ShortTextRaisesTheParseError) {
     EXPECT_EQ(e.Message(), "List index out of bounds (5)");
   }
   EXPECT_THROW(view.LoadFile("/nonexistent/report.gln"), EInOutError);
+}
+
+// The file is read as the window's File/Open reads it: a zero byte ends
+// the text there as in a delivered message.
+TEST(GlintShow, FileAndMessageWithTheSameBytesShowTheSame) {
+  const std::string bytes = std::string("Report on     : x\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n") +
+                            "A 1 1 a\r\n" + '\0' + "B 2 2 b\r\n";
+  const std::string file = ::testing::TempDir() + "glint-show-zero.gln";
+  std::ofstream(file, std::ios::binary) << bytes;
+  std::ostringstream fromFile, fromMessage;
+  TReportView view;
+  view.LoadFile(file);
+  WriteJson(view.Form(), fromFile);
+  view.LoadText(bytes);
+  WriteJson(view.Form(), fromMessage);
+  std::remove(file.c_str());
+  EXPECT_EQ(fromFile.str(), fromMessage.str());
+  EXPECT_EQ(fromFile.str().find("\"B\""), std::string::npos) << fromFile.str();
 }
 
 TEST(GlintShow, JsonStringEscapesControlsQuotesAndHighBytes) {
