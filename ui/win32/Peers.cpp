@@ -42,8 +42,8 @@ class TFormPeer : public TWin32Peer {
     const std::string className = form.ClassName();
     if (!ws.EnsureClass(className, CS_DBLCLKS, COLOR_BTNFACE))
       throw Exception("Cannot register the window class " + className);
-    Create(className.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, ExStyle(),
-           reinterpret_cast<HWND>(Application().Handle()), true);
+    Create(className.c_str(), Style(), ExStyle(), reinterpret_cast<HWND>(Application().Handle()),
+           true);
     SyncMenu();
     SyncInset();
     CaptionButtonMessage();
@@ -152,11 +152,18 @@ class TFormPeer : public TWin32Peer {
   }
 
  private:
-  DWORD ExStyle() const { return FForm.FormStyle() == TFormStyle::StayOnTop ? WS_EX_TOPMOST : 0; }
+  bool Dialog() const { return FForm.BorderStyle() == TFormBorderStyle::Dialog; }
+  DWORD Style() const {
+    return WS_CLIPCHILDREN | (Dialog() ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW);
+  }
+  DWORD ExStyle() const {
+    return (FForm.FormStyle() == TFormStyle::StayOnTop ? WS_EX_TOPMOST : 0) |
+           (Dialog() ? WS_EX_DLGMODALFRAME : 0);
+  }
 
   // A z-order change only: the window keeps its handle.
   void SyncTopmost() {
-    const bool topmost = ExStyle() != 0;
+    const bool topmost = FForm.FormStyle() == TFormStyle::StayOnTop;
     constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     SetWindowPos(FHandle, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
     HWND owner = GetWindow(FHandle, GW_OWNER);
@@ -365,8 +372,29 @@ class TPanelPeer : public TWin32Peer {
 class TLabelPeer : public TWin32Peer {
  public:
   TLabelPeer(TWin32& ws, TControl& label) : TWin32Peer(ws, label) {
-    Create("STATIC", WS_CHILD | SS_LEFT, 0, ParentHandle(label), false);
+    // SS_NOTIFY: clicks and the pointer's shape are asked of the parent.
+    Create("STATIC", WS_CHILD | SS_LEFT | SS_NOTIFY, 0, ParentHandle(label), false);
   }
+};
+
+class TButtonPeer : public TWin32Peer {
+ public:
+  TButtonPeer(TWin32& ws, TButton& button) : TWin32Peer(ws, button), FButton(button) {
+    Create("BUTTON", WS_CHILD | WS_TABSTOP | Kind(), 0, ParentHandle(button), false);
+  }
+
+  void Changed(TControlChange what) override {
+    if (what == TControlChange::Options && FHandle) {
+      SendMessageA(FHandle, BM_SETSTYLE, Kind(), TRUE);
+      return;
+    }
+    TWin32Peer::Changed(what);
+  }
+
+ private:
+  DWORD Kind() const { return FButton.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
+
+  TButton& FButton;
 };
 
 class TEditPeer : public TWin32Peer {
@@ -453,6 +481,9 @@ std::unique_ptr<TWin32Peer> NewLabelPeer(TWin32& ws, TControl& label) {
 }
 std::unique_ptr<TWin32Peer> NewEditPeer(TWin32& ws, TControl& edit) {
   return std::make_unique<TEditPeer>(ws, edit);
+}
+std::unique_ptr<TWin32Peer> NewButtonPeer(TWin32& ws, TButton& button) {
+  return std::make_unique<TButtonPeer>(ws, button);
 }
 std::unique_ptr<TWin32Peer> NewSplitterPeer(TWin32& ws, TSplitter& splitter) {
   return std::make_unique<TSplitterPeer>(ws, splitter);

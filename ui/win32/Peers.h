@@ -21,6 +21,7 @@
 
 namespace glint {
 
+class TButton;
 class TCustomForm;
 class TStringGrid;
 class TSplitter;
@@ -72,6 +73,7 @@ std::unique_ptr<TWin32Peer> NewSplitterPeer(TWin32& ws, TSplitter& splitter);
 std::unique_ptr<TWin32Peer> NewPanelPeer(TWin32& ws, TControl& panel);
 std::unique_ptr<TWin32Peer> NewLabelPeer(TWin32& ws, TControl& label);
 std::unique_ptr<TWin32Peer> NewEditPeer(TWin32& ws, TControl& edit);
+std::unique_ptr<TWin32Peer> NewButtonPeer(TWin32& ws, TButton& button);
 
 // A menu as a real HMENU. Main menus are attached to their owner form's
 // window; pop-up menus are tracked at a screen position. Picks arrive as

@@ -3,12 +3,14 @@
 #include <windows.h>
 // After <windows.h>.
 #include <commdlg.h>
+#include <shellapi.h>
 // The models' TCanvas::DrawText, not the A/W macro.
 #undef DrawText
 
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <vector>
 
 #include "rtl/SysUtils.h"
 #include "ui/ExtCtrls.h"
@@ -41,6 +43,25 @@ HMODULE ThisModule() {
 HWND DialogOwner() {
   if (gMessageWindow && IsWindow(gMessageWindow)) return gMessageWindow;
   return reinterpret_cast<HWND>(Application().Handle());
+}
+
+// Where a dialog of ours goes: above the window the user works in.
+HWND ActiveOwner() {
+  HWND owner = GetActiveWindow();
+  return owner ? owner : DialogOwner();
+}
+
+HCURSOR CursorOf(TCursor cursor) {
+  switch (cursor) {
+    case TCursor::HSplit:
+      return LoadCursor(nullptr, IDC_SIZEWE);
+    case TCursor::VSplit:
+      return LoadCursor(nullptr, IDC_SIZENS);
+    case TCursor::HandPoint:
+      return LoadCursor(nullptr, IDC_HAND);
+    default:
+      return nullptr;
+  }
 }
 
 void ReportFailure(const char* text) {
@@ -209,12 +230,41 @@ LRESULT TWin32Peer::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TWin32Peer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_CTLCOLORSTATIC) {
-    // Labels show the face colour of the container they sit on.
-    HDC dc = reinterpret_cast<HDC>(wParam);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  switch (msg) {
+    case WM_CTLCOLORSTATIC: {
+      // Labels show the face colour of the container they sit on, in their
+      // own font's colour.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      TColor color = clWindowText;
+      if (TWin32Peer* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+        color = child->Control().Font().Color();
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, ToColorRef(color));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_COMMAND:
+      // A system control's click (BN_CLICKED, and STN_CLICKED of a label)
+      // is told to its parent.
+      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
+        if (TWin32Peer* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+          child->Control().DoClick();
+          return 0;
+        }
+      }
+      break;
+    case WM_SETCURSOR:
+      // A system control asks its parent first; ours ask this way too.
+      if (LOWORD(lParam) == HTCLIENT) {
+        if (TWin32Peer* target = FromHandle(reinterpret_cast<HWND>(wParam))) {
+          if (HCURSOR cursor = CursorOf(target->Control().Cursor())) {
+            SetCursor(cursor);
+            return TRUE;
+          }
+        }
+      }
+      break;
+    default:
+      break;
   }
   return Default(msg, wParam, lParam);
 }
@@ -257,6 +307,7 @@ std::unique_ptr<TControlPeer> TWin32::CreatePeer(TControl& control) {
   if (auto* splitter = dynamic_cast<TSplitter*>(&control)) return NewSplitterPeer(*this, *splitter);
   if (dynamic_cast<TPanel*>(&control)) return NewPanelPeer(*this, control);
   if (dynamic_cast<TEdit*>(&control)) return NewEditPeer(*this, control);
+  if (auto* button = dynamic_cast<TButton*>(&control)) return NewButtonPeer(*this, *button);
   if (dynamic_cast<TLabel*>(&control)) return NewLabelPeer(*this, control);
   return NewPanelPeer(*this, control);
 }
@@ -341,6 +392,149 @@ bool TWin32::ExecuteFontDialog(TFont& font) {
   const TColor color = choose.rgbColors == shown ? font.Color() : TColor{choose.rgbColors};
   AssignLogFont(font, log, color);
   return true;
+}
+
+bool TWin32::ExecuteFileDialog(const TOpenDialog& dialog, std::string& fileName) {
+  // "Text|*.txt|All|*.*" as the dialog wants it: zeros between, two at the end.
+  std::string filter = dialog.Filter();
+  std::replace(filter.begin(), filter.end(), '|', '\0');
+  filter.append(2, '\0');
+  std::vector<char> file(32768, '\0');
+  fileName.copy(file.data(), std::min(fileName.size(), file.size() - 1));
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = ActiveOwner();
+  ofn.lpstrFilter = dialog.Filter().empty() ? nullptr : filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = dialog.DefaultExt().empty() ? nullptr : dialog.DefaultExt().c_str();
+  ofn.lpstrTitle = dialog.Title().empty() ? nullptr : dialog.Title().c_str();
+  ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING;
+  const TOpenOptions options = dialog.Options();
+  const std::pair<TOpenOption, DWORD> flags[] = {
+      {TOpenOption::OverwritePrompt, OFN_OVERWRITEPROMPT},
+      {TOpenOption::HideReadOnly, OFN_HIDEREADONLY},
+      {TOpenOption::PathMustExist, OFN_PATHMUSTEXIST},
+      {TOpenOption::FileMustExist, OFN_FILEMUSTEXIST},
+      {TOpenOption::NoChangeDir, OFN_NOCHANGEDIR}};
+  for (const auto& [option, flag] : flags)
+    if (options.Contains(option)) ofn.Flags |= flag;
+  const BOOL chosen =
+      dialog.Kind() == TFileDialogKind::Save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+  if (!chosen) {
+    // 0: the user cancelled; anything else kept the dialog from showing.
+    if (const DWORD error = CommDlgExtendedError())
+      throw Exception(Format("The file dialog could not be shown (error 0x%lX)", error));
+    return false;
+  }
+  fileName = file.data();
+  return true;
+}
+
+void TWin32::OpenUrl(const std::string& url) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(ActiveOwner(), "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  // Values up to 32 are errors.
+  if (result <= 32) throw Exception(Format("Cannot open %s (error %d)", url.c_str(), int(result)));
+}
+
+namespace {
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list) {
+  if (IsWindowVisible(window) && IsWindowEnabled(window))
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+// The first visible, enabled button below `parent` with the flag set.
+TButton* FindButton(const TControl& parent, bool (TButton::*flag)() const) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    TControl* control = parent.Controls(i);
+    if (auto* button = dynamic_cast<TButton*>(control))
+      if ((button->*flag)() && button->Visible() && button->Enabled()) return button;
+    if (TButton* inner = FindButton(*control, flag)) return inner;
+  }
+  return nullptr;
+}
+
+// Enter and Escape in a modal form. The buttons are clicked through their
+// windows, so a failing click ends in the error box like any other.
+bool ModalKey(TCustomForm& form, HWND window, const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE))
+    return false;
+  if (msg.hwnd != window && !IsChild(window, msg.hwnd)) return false;
+  TButton* button = nullptr;
+  if (msg.wParam == VK_RETURN) {
+    if (TWin32Peer* focused = TWin32Peer::FromHandle(GetFocus()))
+      button = dynamic_cast<TButton*>(&focused->Control());
+    if (!button) button = FindButton(form, &TButton::Default);
+  } else {
+    button = FindButton(form, &TButton::Cancel);
+    if (!button) form.Close();
+  }
+  if (auto* peer = button ? dynamic_cast<TWin32Peer*>(button->Peer()) : nullptr)
+    SendMessageA(peer->Handle(), BM_CLICK, 0, 0);
+  return true;
+}
+
+// Runs until the form has a ModalResult or its window is gone. Sent
+// messages (another process's clicks) are handled inside PeekMessage, so
+// the result is looked at after every call, not only after posted input.
+TModalResult RunModalLoop(TCustomForm& form, HWND window) {
+  for (;;) {
+    MSG msg;
+    while (form.ModalResult() == TModalResult::None && IsWindow(window) &&
+           PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        // Left for the loop that ends the program.
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return TModalResult::Cancel;
+      }
+      if (ModalKey(form, window, msg) || IsDialogMessageA(window, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (form.ModalResult() != TModalResult::None) return form.ModalResult();
+    if (!IsWindow(window)) return TModalResult::Cancel;
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+}  // namespace
+
+TModalResult TWin32::ShowModal(TCustomForm& form) {
+  form.HandleNeeded();
+  auto* peer = dynamic_cast<TWin32Peer*>(form.Peer());
+  if (!peer || !peer->Handle()) throw Exception("Cannot show the window " + form.Caption());
+  const HWND window = peer->Handle();
+  // An owned window stays above its owner: above a stay-on-top monitor too.
+  const HWND active = GetActiveWindow();
+  if (active && active != window)
+    SetWindowLongPtrA(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(active));
+  std::vector<HWND> disabled;
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
+                    reinterpret_cast<LPARAM>(&disabled));
+  std::erase(disabled, window);
+  for (HWND other : disabled) EnableWindow(other, FALSE);
+  const auto enableAgain = [&disabled] {
+    for (HWND other : disabled)
+      if (IsWindow(other)) EnableWindow(other, TRUE);
+  };
+  TModalResult result = TModalResult::Cancel;
+  try {
+    form.Show();
+    SetActiveWindow(window);
+    result = RunModalLoop(form, window);
+  } catch (...) {
+    enableAgain();
+    throw;
+  }
+  // Enabled before the form hides, so its owner is activated again rather
+  // than another program's window.
+  enableAgain();
+  if (active && IsWindow(active)) SetActiveWindow(active);
+  return result;
 }
 
 }  // namespace glint

@@ -5,7 +5,10 @@
 // its lifetime (the add-in library keeps one for as long as it is loaded).
 // Forms become top-level windows of the form's class name, owned by
 // Application().Handle(); panels, splitters and grids are window classes of
-// our own, labels and edits the system's STATIC and EDIT. Every window of
+// our own, labels, edits and buttons the system's STATIC, EDIT and BUTTON;
+// a click on a label or button reaches its model through the parent's
+// WM_COMMAND. A modal form runs its own message loop with the thread's
+// other windows disabled. Every window of
 // ours goes through one window procedure, which hands the message to the
 // control's peer; an exception a handler raises stops there and is shown in
 // the error box, and forms released during a message are deleted once the
@@ -35,6 +38,13 @@ class TWin32 : public TWidgetSet, public TDialogService {
   std::unique_ptr<TControlPeer> CreatePeer(TControl& control) override;
   std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) override;
   TPoint ScreenSize() const override;
+  // Owned by our active window; until its ModalResult is set (or its window
+  // goes) the thread's other windows are disabled and a message loop of its
+  // own runs, with Enter and Escape clicking its Default and Cancel buttons
+  // (Escape without one closes it).
+  TModalResult ShowModal(TCustomForm& form) override;
+  // ShellExecute "open"; raises when the shell refuses.
+  void OpenUrl(const std::string& url) override;
 
   // TDialogService: real message boxes, owned by the window whose message is
   // being handled (or the application window).
@@ -43,6 +53,9 @@ class TWin32 : public TWidgetSet, public TDialogService {
   void ShowErrorBox(const std::string& message) override;
   // The common font dialog (ChooseFont), owned by our active window.
   bool ExecuteFontDialog(TFont& font) override;
+  // The common open and save dialogs (GetOpenFileName, GetSaveFileName),
+  // owned by our active window; raises when the dialog cannot be shown.
+  bool ExecuteFileDialog(const TOpenDialog& dialog, std::string& fileName) override;
 
   void* Instance() const { return FInstance; }
   // Registers a window class of ours once; false when Windows refuses.
