@@ -190,14 +190,27 @@ bool THostSession::PickItem(const std::string& name) {
   return true;
 }
 
-bool PickFormItem(HWND form, const std::string& name) {
+namespace {
+// The command identifier of a form's menu bar item; 0 for none.
+LRESULT FormItemId(HWND form, const std::string& name) {
   static const UINT itemId = RegisterWindowMessageA(kFormItemIdMessage);
   const ATOM atom = GlobalAddAtomA(name.c_str());
   const LRESULT id = SendMessageA(form, itemId, atom, 0);
   GlobalDeleteAtom(atom);
+  return id;
+}
+}  // namespace
+
+bool PickFormItem(HWND form, const std::string& name) {
+  const LRESULT id = FormItemId(form, name);
   if (id == 0) return false;
   SendMessageA(form, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   return true;
+}
+
+bool PostFormItem(HWND form, const std::string& name) {
+  const LRESULT id = FormItemId(form, name);
+  return id != 0 && PostMessageA(form, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
 std::vector<HWND> TopLevelWindows(const char* className) {

@@ -101,6 +101,10 @@ std::string WindowText(HWND window);
 // its command identifier; returns when the pick has been handled, false
 // when the form has no such item.
 bool PickFormItem(HWND form, const std::string& name);
+// As PickFormItem, but the WM_COMMAND is posted and this returns at once:
+// for items whose handler runs a modal dialog, which a sent message would
+// wait for.
+bool PostFormItem(HWND form, const std::string& name);
 
 // What the monitor window shows, read through its messages.
 struct TMonitorView {
