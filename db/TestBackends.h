@@ -4,6 +4,8 @@
 // suites against the implementations it has (the Windows build: memory only).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -35,6 +37,21 @@ inline void AddRecord(TDataSet& dataSet,
   dataSet.Append();
   for (const auto& [name, value] : values) dataSet.FieldByName(name).SetValue(value);
   dataSet.Post();
+}
+
+// A value as text, so that a failed comparison reads well: null, int 42, float 2.5, "text".
+inline std::string Show(const TValue& value) {
+  if (auto* i = std::get_if<std::int64_t>(&value)) return "int " + std::to_string(*i);
+  if (auto* d = std::get_if<double>(&value)) return "float " + testing::PrintToString(*d);
+  if (auto* s = std::get_if<std::string>(&value)) return testing::PrintToString(*s);
+  return "null";
+}
+
+// The current record (or the one being inserted or edited), field by field.
+inline std::vector<std::string> Values(const TDataSet& dataSet) {
+  std::vector<std::string> values;
+  for (int i = 0; i < dataSet.FieldCount(); ++i) values.push_back(Show(dataSet.Fields(i).Value()));
+  return values;
 }
 
 }  // namespace glint
