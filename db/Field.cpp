@@ -37,11 +37,21 @@ const char* FieldTypeName(TFieldType type) {
 
 std::string DateToIso(double date) {
   using namespace std::chrono;
-  const sys_days day =
-      sys_days(year(1899) / December / 30) + days(static_cast<int>(std::floor(date)));
-  const year_month_day ymd(day);
-  return Format("%04d-%02u-%02u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                static_cast<unsigned>(ymd.day()));
+  const year_month_day ymd(sys_days(year(1899) / December / 30) +
+                           days(static_cast<int>(std::floor(date))));
+  const int y = static_cast<int>(ymd.year());
+  if (y < 0 || y > 9999)
+    return Format("%d-%02u-%02u", y, static_cast<unsigned>(ymd.month()),
+                  static_cast<unsigned>(ymd.day()));
+  // Digits written by hand: every post formats each date it writes, and printf is slow.
+  std::string text = "0000-00-00";
+  auto put = [&](std::size_t end, unsigned value) {
+    for (std::size_t i = end; value; value /= 10) text[--i] = static_cast<char>('0' + value % 10);
+  };
+  put(4, static_cast<unsigned>(y));
+  put(7, static_cast<unsigned>(ymd.month()));
+  put(10, static_cast<unsigned>(ymd.day()));
+  return text;
 }
 
 bool TryIsoToDate(std::string_view text, double& date) {

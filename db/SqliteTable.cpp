@@ -48,6 +48,7 @@ struct TSqliteTable::TOpenState {
   std::vector<int> Written;  // the fields INSERT and UPDATE bind, in order
   int Key = -1;              // the INTEGER PRIMARY KEY field, if any
   TStatement Insert, Update, Begin, Commit, Rollback;
+  std::vector<std::string> DateText;  // the bound text of Date fields, per written field
 
   sqlite3* Db() const { return Connection->Handle(); }
 };
@@ -223,6 +224,7 @@ void TSqliteTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecor
                                                      ") VALUES (" + marks + ")");
   if (!open->Written.empty())
     open->Update = prepare("UPDATE " + table + " SET " + assignments + " WHERE rowid = ?");
+  open->DateText.resize(open->Written.size());
   open->Begin = prepare("BEGIN");
   open->Commit = prepare("COMMIT");
   open->Rollback = prepare("ROLLBACK");
@@ -243,12 +245,12 @@ void TSqliteTable::InternalClose() {
 void TSqliteTable::InternalPost(TRecord& record, bool inserting) {
   TOpenState& open = *FOpen;
   sqlite3* db = open.Db();
-  const std::string what = "Table '" + FTableName + "'";
+  auto what = [&] { return "Table '" + FTableName + "'"; };
   // Steps `stmt` once; on failure raises with the message SQLite gave for it.
   auto run = [&](sqlite3_stmt* stmt) {
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_DONE || rc == SQLITE_ROW) return (void)sqlite3_reset(stmt);
-    const std::string message = what + ": " + sqlite3_errmsg(db);
+    const std::string message = what() + ": " + sqlite3_errmsg(db);
     sqlite3_reset(stmt);
     throw ESqliteError(message, rc, FTableName);
   };
@@ -263,11 +265,13 @@ void TSqliteTable::InternalPost(TRecord& record, bool inserting) {
     int rc = SQLITE_OK;
     if (auto* i = std::get_if<std::int64_t>(&value)) {
       rc = sqlite3_bind_int64(write, parameter, *i);
-    } else if (auto* d = std::get_if<double>(&value)) {
-      const std::string date = type == TFieldType::Date ? DateToIso(*d) : "";
-      rc = type == TFieldType::Date
-               ? sqlite3_bind_text(write, parameter, date.c_str(), -1, SQLITE_TRANSIENT)
-               : sqlite3_bind_double(write, parameter, *d);
+    } else if (auto* d = std::get_if<double>(&value); d && type == TFieldType::Date) {
+      std::string& date = open.DateText[static_cast<std::size_t>(parameter - 1)];
+      date = DateToIso(*d);
+      rc = sqlite3_bind_text(write, parameter, date.data(), static_cast<int>(date.size()),
+                             SQLITE_STATIC);
+    } else if (d) {
+      rc = sqlite3_bind_double(write, parameter, *d);
     } else if (auto* s = std::get_if<std::string>(&value)) {
       // The record outlives the step, so SQLite may read the bytes in place.
       if (type == TFieldType::Blob)
@@ -280,7 +284,7 @@ void TSqliteTable::InternalPost(TRecord& record, bool inserting) {
     } else {
       rc = sqlite3_bind_null(write, parameter);
     }
-    if (rc != SQLITE_OK) Fail(db, rc, what, FTableName);
+    if (rc != SQLITE_OK) Fail(db, rc, what(), FTableName);
   }
   if (!inserting) sqlite3_bind_int64(write, ++parameter, record.Id);
 
@@ -290,7 +294,7 @@ void TSqliteTable::InternalPost(TRecord& record, bool inserting) {
   try {
     run(write);
     if (!inserting && sqlite3_changes(db) == 0)
-      throw ESqliteError(what + ": the record is no longer in the table", SQLITE_NOTFOUND,
+      throw ESqliteError(what() + ": the record is no longer in the table", SQLITE_NOTFOUND,
                          FTableName);
     if (own) run(open.Commit.get());
   } catch (...) {

@@ -25,30 +25,32 @@ void TQZDuplicator::Error(const std::string& message) const {
 void TQZDuplicator::Execute() {
   if (!FDataSet) Error("no DataSet is assigned");
   TDataSet& dataSet = *FDataSet;
-  const std::string name = dataSet.Name().empty() ? "the dataset" : "dataset " + dataSet.Name();
-  if (!dataSet.Active()) Error(name + " is closed");
+  auto name = [&] {
+    return dataSet.Name().empty() ? std::string("the dataset") : "dataset " + dataSet.Name();
+  };
+  if (!dataSet.Active()) Error(name() + " is closed");
   if (dataSet.State() != TDataSetState::Browse)
-    Error(name + " is already inserting or editing a record: post or cancel it first");
-  if (dataSet.IsEmpty()) Error(name + " has no record to duplicate");
+    Error(name() + " is already inserting or editing a record: post or cancel it first");
+  if (dataSet.IsEmpty()) Error(name() + " has no record to duplicate");
 
-  std::vector<TField*> chosen;
+  // Each chosen field with the value it has in the current record.
+  std::vector<std::pair<TField*, TValue>> copy;
   if (FFields.Count() == 0) {
+    copy.reserve(static_cast<std::size_t>(dataSet.FieldCount()));
     for (int i = 0; i < dataSet.FieldCount(); ++i)
-      if (!dataSet.Fields(i).ReadOnly()) chosen.push_back(&dataSet.Fields(i));
+      if (!dataSet.Fields(i).ReadOnly()) copy.emplace_back(&dataSet.Fields(i), TValue{});
   }
   for (const std::string& fieldName : FFields.Items()) {
     TField* field = dataSet.FindField(Trim(fieldName));
-    if (!field) Error(name + " has no field '" + fieldName + "'");
+    if (!field) Error(name() + " has no field '" + fieldName + "'");
     if (field->ReadOnly()) Error("field '" + field->FieldName() + "' cannot be written");
-    chosen.push_back(field);
+    copy.emplace_back(field, TValue{});
   }
+  for (auto& [field, value] : copy) value = field->Value();
 
-  std::vector<TValue> values;
-  values.reserve(chosen.size());
-  for (TField* field : chosen) values.push_back(field->Value());
   dataSet.Append();
   try {
-    for (std::size_t i = 0; i < chosen.size(); ++i) chosen[i]->SetValue(std::move(values[i]));
+    for (auto& [field, value] : copy) field->SetValue(std::move(value));
   } catch (...) {
     dataSet.Cancel();
     throw;
