@@ -288,7 +288,7 @@ void TSqliteTable::InternalPost(TRecord& record, bool inserting) {
   }
   if (!inserting) sqlite3_bind_int64(write, ++parameter, record.Id);
 
-  // Inside the caller's transaction the record becomes part of it.
+  // Inside a transaction the caller opened, the record joins it.
   const bool own = sqlite3_get_autocommit(db) != 0;
   if (own) run(open.Begin.get());
   try {
