@@ -24,6 +24,8 @@ struct TGlintCommand {
 };
 
 TGlintCommand ShowCommand();
+// summary, diff and check.
+std::vector<TGlintCommand> StatsCommands();
 // Adds the commands only this platform has.
 void AddPlatformCommands(std::vector<TGlintCommand>& commands);
 

@@ -1,0 +1,286 @@
+#include "tools/glint/ReportStats.h"
+
+#include <algorithm>
+#include <charconv>
+#include <deque>
+#include <memory>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+
+#include "monitor/GlintExp.h"
+
+namespace glint {
+
+namespace {
+
+char KindOf(std::string_view contents) {
+  if (contents.size() >= 3 && contents[1] == ':' && contents[2] == ' ' &&
+      (contents[0] == 'o' || contents[0] == 's' || contents[0] == 'm'))
+    return contents[0];
+  return '-';
+}
+
+// Sites get numbers in order of first appearance, through an open-addressing
+// table of numbers; a site's texts are copied once, when it is first seen.
+class TSiteTable {
+ public:
+  explicit TSiteTable(std::size_t expected) { Grow(expected); }
+  int Number(std::string_view unit, std::string_view line) {
+    if (FSites.size() * 2 >= FSlots.size()) Grow(FSites.size() * 2);
+    const std::size_t mask = FSlots.size() - 1;
+    for (std::size_t i = Hash(unit, line) & mask;; i = (i + 1) & mask) {
+      const int number = FSlots[i];
+      if (number < 0) {
+        FSlots[i] = static_cast<int>(FSites.size());
+        FSites.emplace_back(unit, line);
+        return FSlots[i];
+      }
+      const auto& site = FSites[static_cast<std::size_t>(number)];
+      if (site.first == unit && site.second == line) return number;
+    }
+  }
+  const std::pair<std::string, std::string>& Site(int number) const {
+    return FSites[static_cast<std::size_t>(number)];
+  }
+  int Count() const { return static_cast<int>(FSites.size()); }
+
+ private:
+  static std::size_t Hash(std::string_view unit, std::string_view line) {
+    const std::hash<std::string_view> hash;
+    return hash(unit) * 0x9E3779B97F4A7C15ull ^ hash(line);
+  }
+  void Grow(std::size_t expected) {
+    std::size_t size = 16;
+    while (size < expected * 2) size *= 2;
+    if (size <= FSlots.size()) return;
+    FSlots.assign(size, -1);
+    const std::size_t mask = size - 1;
+    for (std::size_t n = 0; n < FSites.size(); ++n) {
+      std::size_t i = Hash(FSites[n].first, FSites[n].second) & mask;
+      while (FSlots[i] >= 0) i = (i + 1) & mask;
+      FSlots[i] = static_cast<int>(n);
+    }
+  }
+  std::vector<int> FSlots;
+  std::vector<std::pair<std::string, std::string>> FSites;
+};
+
+// An allocation's size and kind from its "Bytes" and "Contents" cells.
+void ReadSize(const std::string& bytes, const std::string& contents, TAllocation& a) {
+  const char* end = bytes.data() + bytes.size();
+  auto [stop, error] = std::from_chars(bytes.data(), end, a.Bytes);
+  a.KnownSize = !bytes.empty() && error == std::errc() && stop == end && a.Bytes >= 0;
+  if (!a.KnownSize) a.Bytes = 0;
+  a.Kind = KindOf(contents);
+}
+
+// The one empty row of a report without rows is no allocation.
+bool IsPlaceholder(const TStringGrid& grid, int row) {
+  for (int col = 0; col < 4; ++col)
+    if (!grid.Cells(col, row).empty()) return false;
+  return true;
+}
+
+bool LargerFirst(const TLeakCount& a, const TLeakCount& b) {
+  return std::tie(a.Bytes, a.Allocations) > std::tie(b.Bytes, b.Allocations);
+}
+
+}  // namespace
+
+// A diff's sites as numbers: the unit through a small table (a report
+// names few units), the line by its value when it is a plain decimal number
+// (to_string gives its text back), otherwise through a table of such odd
+// texts. A site is then a pair of numbers, found without hashing each row's
+// texts into a table of a million sites.
+class TDiffKeys {
+ public:
+  int Unit(std::string_view unit) { return FUnits.Number(unit); }
+  std::int64_t Line(std::string_view line) {
+    const bool plain =
+        !line.empty() && line.size() <= 9 && (line[0] != '0' || line.size() == 1) &&
+        std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!plain) return -1 - FOddLines.Number(line);
+    std::int64_t value = 0;
+    for (char c : line) value = value * 10 + (c - '0');
+    return value;
+  }
+  const std::string& UnitText(int unit) const { return FUnits.Text(unit); }
+  std::string LineText(std::int64_t line) const {
+    return line >= 0 ? std::to_string(line) : FOddLines.Text(static_cast<int>(-1 - line));
+  }
+
+ private:
+  class TTexts {
+   public:
+    int Number(std::string_view text) {
+      if (auto it = FNumbers.find(text); it != FNumbers.end()) return it->second;
+      // A deque keeps its strings in place, so the map may view them.
+      const std::string& kept = FTexts.emplace_back(text);
+      const int number = static_cast<int>(FTexts.size()) - 1;
+      FNumbers.emplace(kept, number);
+      return number;
+    }
+    const std::string& Text(int number) const { return FTexts[static_cast<std::size_t>(number)]; }
+
+   private:
+    std::deque<std::string> FTexts;
+    std::unordered_map<std::string_view, int> FNumbers;
+  };
+  TTexts FUnits, FOddLines;
+};
+
+void TLeakCount::Add(const TAllocation& a) {
+  ++Allocations;
+  if (a.KnownSize)
+    Bytes += a.Bytes;
+  else
+    ++UnknownSize;
+}
+
+void TLeakCount::Add(const TLeakCount& other) {
+  Allocations += other.Allocations;
+  Bytes += other.Bytes;
+  UnknownSize += other.UnknownSize;
+}
+
+std::vector<TAllocation> AllocationsOf(const TGlintMonitor& form) {
+  std::vector<TAllocation> rows;
+  const TMyGrid& grid = *MonitorGrid;
+  rows.reserve(static_cast<std::size_t>(std::max(grid.RowCount() - 1, 0)));
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    if (IsPlaceholder(grid, row)) continue;
+    TAllocation a;
+    a.Unit = grid.Cells(0, row);
+    a.Line = grid.Cells(1, row);
+    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
+    rows.push_back(std::move(a));
+  }
+  return rows;
+}
+
+std::vector<TSiteSummary> Summarize(const std::vector<TAllocation>& allocations, bool byLine) {
+  TSiteTable sites(allocations.size());
+  std::vector<TLeakCount> counts;
+  for (const TAllocation& a : allocations) {
+    const auto site =
+        static_cast<std::size_t>(sites.Number(a.Unit, byLine ? a.Line : std::string_view()));
+    if (site == counts.size()) counts.emplace_back();
+    counts[site].Add(a);
+  }
+  std::vector<TSiteSummary> out;
+  out.reserve(counts.size());
+  for (int i = 0; i < sites.Count(); ++i)
+    out.push_back({sites.Site(i).first, sites.Site(i).second, counts[static_cast<std::size_t>(i)]});
+  std::sort(out.begin(), out.end(), [](const TSiteSummary& a, const TSiteSummary& b) {
+    if (LargerFirst(a.Count, b.Count)) return true;
+    if (LargerFirst(b.Count, a.Count)) return false;
+    return std::tie(a.Unit, a.Line) < std::tie(b.Unit, b.Line);
+  });
+  return out;
+}
+
+const char* TSiteDiff::Status() const {
+  if (Old.Empty()) return "new";
+  if (New.Empty()) return "gone";
+  return "changed";
+}
+
+struct TDiffBuilder::TEntry {
+  int Unit;
+  bool KnownSize;
+  char Kind;
+  bool InNew;
+  std::int64_t Line, Bytes;
+
+  bool SameSite(const TEntry& e) const { return Unit == e.Unit && Line == e.Line; }
+  bool Matches(const TEntry& e) const {
+    return SameSite(e) && KnownSize == e.KnownSize && Bytes == e.Bytes && Kind == e.Kind;
+  }
+};
+
+TDiffBuilder::TDiffBuilder() : FKeys(std::make_unique<TDiffKeys>()) {}
+TDiffBuilder::~TDiffBuilder() = default;
+
+void TDiffBuilder::Add(const std::vector<TAllocation>& rows, bool inNew) {
+  FEntries.reserve(FEntries.size() + rows.size());
+  for (const TAllocation& a : rows)
+    FEntries.push_back(
+        {FKeys->Unit(a.Unit), a.KnownSize, a.Kind, inNew, FKeys->Line(a.Line), a.Bytes});
+}
+
+void TDiffBuilder::Add(const TGlintMonitor& form, bool inNew) {
+  const TMyGrid& grid = *MonitorGrid;
+  FEntries.reserve(FEntries.size() + static_cast<std::size_t>(grid.RowCount()));
+  TAllocation a;
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    if (IsPlaceholder(grid, row)) continue;
+    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
+    FEntries.push_back({FKeys->Unit(grid.Cells(0, row)), a.KnownSize, a.Kind, inNew,
+                        FKeys->Line(grid.Cells(1, row)), a.Bytes});
+  }
+}
+
+TReportDiff TDiffBuilder::Finish() {
+  // Allocations that could match lie together once sorted, old ones first;
+  // each run is then counted on both sides.
+  std::vector<TEntry>& entries = FEntries;
+  std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
+    return std::tie(a.Unit, a.Line, a.KnownSize, a.Bytes, a.Kind, a.InNew) <
+           std::tie(b.Unit, b.Line, b.KnownSize, b.Bytes, b.Kind, b.InNew);
+  });
+  TReportDiff diff;
+  // One site after the other; within a site, one run of matching
+  // allocations after the other.
+  for (std::size_t siteStart = 0; siteStart < entries.size();) {
+    TLeakCount old, now, added, gone;
+    std::size_t i = siteStart;
+    for (; i < entries.size() && entries[i].SameSite(entries[siteStart]);) {
+      const TEntry& first = entries[i];
+      std::size_t end = i, inOld = 0;
+      for (; end < entries.size() && entries[end].Matches(first); ++end)
+        if (!entries[end].InNew) ++inOld;
+      const std::size_t inNew = end - i - inOld, matched = std::min(inOld, inNew);
+      auto add = [&first](TLeakCount& count, std::size_t n) {
+        const auto k = static_cast<std::int64_t>(n);
+        count.Allocations += k;
+        (first.KnownSize ? count.Bytes : count.UnknownSize) +=
+            first.KnownSize ? first.Bytes * k : k;
+      };
+      add(old, inOld);
+      add(now, inNew);
+      add(gone, inOld - matched);
+      add(added, inNew - matched);
+      i = end;
+    }
+    diff.Old.Add(old);
+    diff.New.Add(now);
+    diff.Added.Add(added);
+    diff.Gone.Add(gone);
+    if (!added.Empty() || !gone.Empty()) {
+      const TEntry& site = entries[siteStart];
+      diff.Sites.push_back(
+          {FKeys->UnitText(site.Unit), FKeys->LineText(site.Line), old, now, added, gone});
+    }
+    siteStart = i;
+  }
+  // Largest growth first, then largest shrink, then by name.
+  std::sort(diff.Sites.begin(), diff.Sites.end(), [](const TSiteDiff& a, const TSiteDiff& b) {
+    if (LargerFirst(a.Added, b.Added)) return true;
+    if (LargerFirst(b.Added, a.Added)) return false;
+    if (LargerFirst(a.Gone, b.Gone)) return true;
+    if (LargerFirst(b.Gone, a.Gone)) return false;
+    return std::tie(a.Unit, a.Line) < std::tie(b.Unit, b.Line);
+  });
+  FEntries.clear();
+  return diff;
+}
+
+TReportDiff Diff(const std::vector<TAllocation>& oldRows, const std::vector<TAllocation>& newRows) {
+  TDiffBuilder builder;
+  builder.Add(oldRows, false);
+  builder.Add(newRows, true);
+  return builder.Finish();
+}
+
+}  // namespace glint

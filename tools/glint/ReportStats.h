@@ -1,0 +1,87 @@
+// tools/glint/ReportStats.h: what automated runs want to know of a report:
+// where the leaked memory goes (Summarize), what changed between two runs
+// (Diff), all from the rows the monitor's own parse made.
+//
+// An allocation's size is its "Bytes" cell as a whole decimal number; any
+// other text makes it an allocation of unknown size, counted apart and never
+// as 0 bytes. Two allocations match when they have the same site (unit and
+// line), the same size (or both unknown) and the same kind of contents (the
+// "o: ", "s: ", "m: " prefix, or none); at a site, allocations match one to
+// one, so only the surplus on either side counts as new or gone.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace glint {
+
+class TGlintMonitor;
+class TDiffKeys;
+
+struct TAllocation {
+  std::string Unit, Line;
+  std::int64_t Bytes = 0;
+  bool KnownSize = true;
+  char Kind = '-';  // 'o', 's', 'm', or '-' for other contents
+};
+
+// The data rows of the form's grid, in grid order (none for a report
+// without rows).
+std::vector<TAllocation> AllocationsOf(const TGlintMonitor& form);
+
+// Allocations and their known bytes, and how many were of unknown size.
+struct TLeakCount {
+  std::int64_t Allocations = 0, Bytes = 0, UnknownSize = 0;
+  void Add(const TAllocation& a);
+  void Add(const TLeakCount& other);
+  bool Empty() const { return Allocations == 0; }
+};
+
+struct TSiteSummary {
+  std::string Unit, Line;  // Line empty when summarised by unit
+  TLeakCount Count;
+};
+
+// Per unit (or per unit and line), largest bytes first, then most
+// allocations, then by name.
+std::vector<TSiteSummary> Summarize(const std::vector<TAllocation>& allocations, bool byLine);
+
+struct TSiteDiff {
+  std::string Unit, Line;
+  TLeakCount Old, New;     // everything at the site in each report
+  TLeakCount Added, Gone;  // what did not match
+  // "new" (site only in NEW), "gone" (only in OLD) or "changed".
+  const char* Status() const;
+};
+
+struct TReportDiff {
+  // Sites with added or gone allocations: most added bytes first, then most
+  // gone bytes, then by name.
+  std::vector<TSiteDiff> Sites;
+  TLeakCount Old, New, Added, Gone;
+  // NEW leaks something OLD did not: an added allocation of any size.
+  bool HasNewLeaks() const { return !Added.Empty(); }
+};
+
+TReportDiff Diff(const std::vector<TAllocation>& oldRows, const std::vector<TAllocation>& newRows);
+
+// The same, fed one report at a time straight from a form's grid, so a
+// million-row report needs no row list of its own.
+class TDiffBuilder {
+ public:
+  TDiffBuilder();
+  ~TDiffBuilder();
+  void Add(const std::vector<TAllocation>& rows, bool inNew);
+  void Add(const TGlintMonitor& form, bool inNew);
+  // The diff of everything added; the builder is empty again afterwards.
+  TReportDiff Finish();
+
+ private:
+  struct TEntry;
+  std::unique_ptr<TDiffKeys> FKeys;
+  std::vector<TEntry> FEntries;
+};
+
+}  // namespace glint

@@ -1,0 +1,124 @@
+#include "tools/glint/ReportStats.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/ReportGenerator.h"
+#include "tools/glint/Commands.h"
+#include "tools/glint/GlintShow.h"
+
+namespace glint {
+namespace {
+
+constexpr const char* kHeader = "Report on     : p\n\n\n\n\n\n\n\n\n";
+
+std::vector<TAllocation> RowsOf(const std::string& text) {
+  TReportView view;
+  view.LoadText(text);
+  return AllocationsOf(view.Form());
+}
+
+TEST(ReportStats, SummaryTotalsAreTheSumsOfTheRows) {
+  TReportShape shape;
+  shape.Rows = 5000;
+  shape.Units = 13;
+  const std::vector<TAllocation> rows = RowsOf(GenerateReport(shape));
+  ASSERT_EQ(rows.size(), 5000u);
+  std::int64_t bytes = 0;
+  for (int row = 1; row <= shape.Rows; ++row) bytes += std::stoll(GeneratedRow(shape, row).Bytes);
+  for (bool byLine : {false, true}) {
+    TLeakCount total;
+    const std::vector<TSiteSummary> sites = Summarize(rows, byLine);
+    for (const TSiteSummary& site : sites) total.Add(site.Count);
+    EXPECT_EQ(total.Allocations, 5000);
+    EXPECT_EQ(total.Bytes, bytes);
+    if (!byLine) {
+      EXPECT_EQ(sites.size(), 13u);
+    }
+    for (std::size_t i = 1; i < sites.size(); ++i)
+      EXPECT_GE(sites[i - 1].Count.Bytes, sites[i].Count.Bytes);
+  }
+}
+
+TEST(ReportStats, UnknownSizesAreCountedApartNeverAsZero) {
+  const auto sites =
+      Summarize(RowsOf(std::string(kHeader) + "A 1 n/a x\nA 2 8 y\nB 3 -4 z\n"), false);
+  ASSERT_EQ(sites.size(), 2u);
+  EXPECT_EQ(sites[0].Unit, "A");
+  EXPECT_EQ(sites[0].Count.Allocations, 2);
+  EXPECT_EQ(sites[0].Count.Bytes, 8);
+  EXPECT_EQ(sites[0].Count.UnknownSize, 1);
+  EXPECT_EQ(sites[1].Count.UnknownSize, 1);  // "-4" is no size
+  EXPECT_TRUE(RowsOf(kHeader).empty());      // the placeholder row of an empty report
+}
+
+TEST(ReportStats, DiffReportsEachAddedGoneAndChangedSiteOnce) {
+  const std::string oldText = std::string(kHeader) +
+                              "Same 1 8 o: T\nSame 1 8 o: T\nGone 2 16 s: x\n"
+                              "Grow 3 8 m: 00\nMix 4 8 o: T\nMix 4 n/a o: T\n";
+  const std::vector<TAllocation> oldRows = RowsOf(oldText);
+  EXPECT_TRUE(Diff(oldRows, oldRows).Sites.empty());
+  EXPECT_FALSE(Diff(oldRows, oldRows).HasNewLeaks());
+
+  const TReportDiff diff =
+      Diff(oldRows, RowsOf(std::string(kHeader) +
+                           "Same 1 8 o: T\nSame 1 8 o: T\nGrow 3 8 m: 00\nGrow 3 8 m: 00\n"
+                           "Mix 4 8 s: T\nMix 4 n/a o: T\nNew 5 100 x\n"));
+  std::vector<std::string> seen;
+  for (const TSiteDiff& site : diff.Sites)
+    seen.push_back(site.Unit + " " + site.Status() + " +" + std::to_string(site.Added.Bytes) +
+                   " -" + std::to_string(site.Gone.Bytes));
+  // Mix 4: the same size with another kind of contents is a different allocation.
+  EXPECT_EQ(seen, (std::vector<std::string>{"New new +100 -0", "Mix changed +8 -8",
+                                            "Grow changed +8 -0", "Gone gone +0 -16"}));
+  EXPECT_EQ(diff.Added.Allocations, 3);
+  EXPECT_EQ(diff.Gone.Allocations, 2);
+  EXPECT_TRUE(diff.HasNewLeaks());
+}
+
+std::string Write(const std::string& name, const std::string& text) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+TEST(ReportStats, CommandsReachEveryExitStatus) {
+  const std::string base = Write("base.gln", std::string(kHeader) + "A 1 8 x\n");
+  const std::string more = Write("more.gln", std::string(kHeader) + "A 1 8 x\nB 2 n/a y\n");
+  const std::string bad = Write("bad.gln", "1\n2\n");
+  const std::string missing = ::testing::TempDir() + "no-such.gln";
+  const struct {
+    std::vector<std::string> Args;
+    int Status;
+  } cases[] = {
+      {{"summary", base}, 0},
+      {{"summary", "--by", "line", "--json", more}, 0},
+      {{"summary", bad}, 2},
+      {{"summary", "--by", "file", base}, 2},
+      {{"diff", base, base}, 0},
+      {{"diff", more, base}, 0},
+      {{"diff", base, more}, 1},
+      {{"diff", base, missing}, 2},
+      {{"check", "--max-allocations", "1", base}, 0},
+      {{"check", "--max-allocations", "1", more}, 1},
+      {{"check", "--max-bytes", "100", more}, 1},  // an unknown size cannot pass a byte limit
+      {{"check", "--max-allocations", "1", "--baseline", base, more}, 0},
+      {{"check", "--max-allocations", "0", "--baseline", base, more}, 1},
+      {{"check", "--max-bytes", "-1", base}, 2},
+      {{"check", bad}, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Args[0] + " " + c.Args[1]);
+    for (const TGlintCommand& command : StatsCommands())
+      if (command.Name == c.Args[0]) {
+        EXPECT_EQ(command.Run({c.Args.begin() + 1, c.Args.end()}), c.Status);
+      }
+  }
+}
+
+}  // namespace
+}  // namespace glint

@@ -1,0 +1,308 @@
+// `glint summary`, `glint diff` and `glint check`: reports read by the
+// monitor's own parse, counted for unattended runs.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+#include <new>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "rtl/SysUtils.h"
+#include "tools/glint/Commands.h"
+#include "tools/glint/GlintShow.h"
+#include "tools/glint/ReportStats.h"
+
+namespace glint {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+// Report text is single-byte (a Windows code page); JSON is UTF-8. Each
+// byte above 0x7F is written as the code point of the same number, as
+// `glint show --json` does.
+std::string Utf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+struct TLoadedReport {
+  std::string Header[4];
+  std::vector<TAllocation> Rows;
+};
+
+// One report at a time: the headless form (and its grid) goes before the
+// next is read. Throws TCommandError with the exit status 2 when the file
+// cannot be read or is not a report (with the parse's own message).
+struct TCommandError {
+  std::string Message;
+};
+
+// Reads a report into a headless form and hands the form to `use`.
+template <class Use>
+void WithReport(const std::string& fileName, Use use) {
+  try {
+    TReportView view;
+    view.LoadFile(fileName);
+    use(view.Form());
+  } catch (const EInOutError& e) {
+    throw TCommandError{e.Message()};
+  } catch (const EStringListError& e) {
+    throw TCommandError{fileName + ": " + e.Message()};
+  } catch (const std::bad_alloc&) {
+    throw TCommandError{fileName + ": " + kOutOfMemoryText};
+  }
+}
+
+TLoadedReport LoadReport(const std::string& fileName) {
+  TLoadedReport report;
+  WithReport(fileName, [&report](TGlintMonitor& form) {
+    const TEdit* edits[] = {form.Edit1, form.Edit2, form.Edit3, form.Edit4};
+    for (int i = 0; i < 4; ++i) report.Header[i] = edits[i]->Text();
+    report.Rows = AllocationsOf(form);
+  });
+  return report;
+}
+
+TReportDiff DiffFiles(const std::string& oldFile, const std::string& newFile) {
+  TDiffBuilder builder;
+  WithReport(oldFile, [&builder](TGlintMonitor& form) { builder.Add(form, false); });
+  WithReport(newFile, [&builder](TGlintMonitor& form) { builder.Add(form, true); });
+  return builder.Finish();
+}
+
+json CountJson(const TLeakCount& count) {
+  return {{"allocations", count.Allocations},
+          {"bytes", count.Bytes},
+          {"unknownSize", count.UnknownSize}};
+}
+
+// "3 allocations, 120 bytes" plus ", 1 of unknown size" when there are any.
+std::string CountText(const TLeakCount& count) {
+  std::string text = std::to_string(count.Allocations) +
+                     (count.Allocations == 1 ? " allocation, " : " allocations, ") +
+                     std::to_string(count.Bytes) + " bytes";
+  if (count.UnknownSize) text += ", " + std::to_string(count.UnknownSize) + " of unknown size";
+  return text;
+}
+
+std::string SiteText(const std::string& unit, const std::string& line) {
+  return line.empty() ? unit : unit + " " + line;
+}
+
+// Runs `parse` over the command's arguments; a usage error is reported the
+// way every glint command reports one.
+template <class Run>
+int WithOptions(const char* name, CLI::App& app, const std::vector<std::string>& args, Run run) {
+  app.set_help_flag();  // glint's dispatcher answers --help
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "glint " << name << ": " << e.what() << " (see glint " << name << " --help)\n";
+    return kExitFailed;
+  }
+  try {
+    const int status = run();
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "glint " << name << ": cannot write to standard output\n";
+      return kExitFailed;
+    }
+    return status;
+  } catch (const TCommandError& e) {
+    std::cerr << "glint " << name << ": " << e.Message << '\n';
+    return kExitFailed;
+  }
+}
+
+int RunSummary(const std::vector<std::string>& args) {
+  CLI::App app;
+  std::string file, by = "unit";
+  bool asJson = false;
+  app.add_option("REPORT", file)->required();
+  app.add_option("--by", by)->check(CLI::IsMember({"unit", "line"}));
+  app.add_flag("--json", asJson);
+  return WithOptions("summary", app, args, [&] {
+    const TLoadedReport report = LoadReport(file);
+    const bool byLine = by == "line";
+    const std::vector<TSiteSummary> sites = Summarize(report.Rows, byLine);
+    TLeakCount total;
+    for (const TSiteSummary& site : sites) total.Add(site.Count);
+    if (asJson) {
+      json out = {{"reportOn", Utf8(report.Header[0])},
+                  {"createdAt", Utf8(report.Header[1])},
+                  {"peakPointers", Utf8(report.Header[2])},
+                  {"peakBytes", Utf8(report.Header[3])},
+                  {"by", by},
+                  {"sites", json::array()},
+                  {"total", CountJson(total)}};
+      for (const TSiteSummary& site : sites) {
+        json entry = {{"unit", Utf8(site.Unit)}};
+        if (byLine) entry["line"] = Utf8(site.Line);
+        entry.update(CountJson(site.Count));
+        out["sites"].push_back(std::move(entry));
+      }
+      std::cout << out.dump(2) << '\n';
+      return kExitOk;
+    }
+    std::cout << "Report on    " << report.Header[0] << "\ncreated at   " << report.Header[1]
+              << "\npeak # ptrs  " << report.Header[2] << "\npeak bytes   " << report.Header[3]
+              << "\n\n";
+    std::size_t width = 4;
+    for (const TSiteSummary& site : sites)
+      width = std::max(width, SiteText(site.Unit, site.Line).size());
+    for (const TSiteSummary& site : sites) {
+      const std::string name = SiteText(site.Unit, site.Line);
+      std::cout << name << std::string(width + 2 - name.size(), ' ') << CountText(site.Count)
+                << '\n';
+    }
+    std::cout << "Total" << std::string(width - 3, ' ') << CountText(total) << '\n';
+    return kExitOk;
+  });
+}
+
+json DiffJson(const TReportDiff& diff) {
+  json out = {{"old", CountJson(diff.Old)},
+              {"new", CountJson(diff.New)},
+              {"added", CountJson(diff.Added)},
+              {"gone", CountJson(diff.Gone)},
+              {"sites", json::array()}};
+  for (const TSiteDiff& site : diff.Sites)
+    out["sites"].push_back({{"unit", Utf8(site.Unit)},
+                            {"line", Utf8(site.Line)},
+                            {"status", site.Status()},
+                            {"old", CountJson(site.Old)},
+                            {"new", CountJson(site.New)},
+                            {"added", CountJson(site.Added)},
+                            {"gone", CountJson(site.Gone)}});
+  return out;
+}
+
+void WriteDiffText(const TReportDiff& diff) {
+  std::size_t width = 4;
+  for (const TSiteDiff& site : diff.Sites)
+    width = std::max(width, SiteText(site.Unit, site.Line).size());
+  for (const TSiteDiff& site : diff.Sites) {
+    const std::string name = SiteText(site.Unit, site.Line);
+    std::cout << site.Status() << std::string(8 - std::string(site.Status()).size(), ' ') << name
+              << std::string(width + 2 - name.size(), ' ');
+    if (!site.Added.Empty()) std::cout << "added " << CountText(site.Added);
+    if (!site.Added.Empty() && !site.Gone.Empty()) std::cout << "; ";
+    if (!site.Gone.Empty()) std::cout << "gone " << CountText(site.Gone);
+    std::cout << '\n';
+  }
+  if (diff.Sites.empty()) std::cout << "No changes.\n";
+  std::cout << "\nAdded: " << CountText(diff.Added) << "\nGone:  " << CountText(diff.Gone)
+            << "\nOld:   " << CountText(diff.Old) << "\nNew:   " << CountText(diff.New) << '\n';
+}
+
+int RunDiff(const std::vector<std::string>& args) {
+  CLI::App app;
+  std::string oldFile, newFile;
+  bool asJson = false;
+  app.add_option("OLD", oldFile)->required();
+  app.add_option("NEW", newFile)->required();
+  app.add_flag("--json", asJson);
+  return WithOptions("diff", app, args, [&] {
+    const TReportDiff diff = DiffFiles(oldFile, newFile);
+    if (asJson)
+      std::cout << DiffJson(diff).dump(2) << '\n';
+    else
+      WriteDiffText(diff);
+    return diff.HasNewLeaks() ? kExitRejected : kExitOk;
+  });
+}
+
+int RunCheck(const std::vector<std::string>& args) {
+  CLI::App app;
+  std::string file, baseline;
+  std::int64_t maxBytesValue = 0, maxAllocationsValue = 0;
+  app.add_option("REPORT", file)->required();
+  CLI::Option* maxBytesOption = app.add_option("--max-bytes", maxBytesValue);
+  CLI::Option* maxAllocationsOption = app.add_option("--max-allocations", maxAllocationsValue);
+  app.add_option("--baseline", baseline);
+  return WithOptions("check", app, args, [&] {
+    const bool limitBytes = maxBytesOption->count() > 0;
+    const bool limitAllocations = maxAllocationsOption->count() > 0;
+    if (maxBytesValue < 0 || maxAllocationsValue < 0)
+      throw TCommandError{"a limit cannot be negative (see glint check --help)"};
+    TLeakCount leaks;
+    std::string what = "leaked";
+    if (baseline.empty()) {
+      for (const TAllocation& a : LoadReport(file).Rows) leaks.Add(a);
+    } else {
+      leaks = DiffFiles(baseline, file).Added;
+      what = "new";
+    }
+    std::string reason;
+    if (limitAllocations && leaks.Allocations > maxAllocationsValue)
+      reason = std::to_string(leaks.Allocations) + " " + what + " allocations, more than " +
+               "--max-allocations " + std::to_string(maxAllocationsValue);
+    else if (limitBytes && leaks.Bytes > maxBytesValue)
+      reason = std::to_string(leaks.Bytes) + " " + what + " bytes, more than --max-bytes " +
+               std::to_string(maxBytesValue);
+    else if (limitBytes && leaks.UnknownSize)
+      reason = std::to_string(leaks.UnknownSize) + " " + what +
+               " allocations of unknown size: --max-bytes cannot be checked";
+    if (reason.empty()) {
+      std::cout << "glint check: passed (" << CountText(leaks) << (baseline.empty() ? ")" : " new)")
+                << '\n';
+      return kExitOk;
+    }
+    std::cout << "glint check: failed: " << reason << '\n';
+    return kExitRejected;
+  });
+}
+
+}  // namespace
+
+std::vector<TGlintCommand> StatsCommands() {
+  return {
+      {"summary", "glint summary [--by unit|line] [--json] REPORT",
+       "Where the leaked memory goes: per unit (or per unit and line with --by line),\n"
+       "the number of leaked allocations and their bytes, largest first, after the\n"
+       "report's header fields, with the totals. A row whose Bytes cell is not a whole\n"
+       "number is an allocation of unknown size: counted, shown as unknown, never as 0.\n"
+       "--json prints {reportOn, createdAt, peakPointers, peakBytes, by, sites: [{unit,\n"
+       "[line,] allocations, bytes, unknownSize}], total: {allocations, bytes,\n"
+       "unknownSize}}.\n"
+       "Exit status: 0 shown; 2 the file cannot be read or is not a report (the\n"
+       "monitor's own message), or bad usage.",
+       RunSummary},
+      {"diff", "glint diff [--json] OLD NEW",
+       "What changed from the report OLD to the report NEW, by site (unit and line).\n"
+       "Matching: two allocations match when they have the same site, the same size\n"
+       "(or both an unknown size) and the same kind of contents (o:, s:, m: or other);\n"
+       "at each site they match one to one, and only the surplus counts: allocations\n"
+       "of NEW left over are added, those of OLD left over are gone. Each site with\n"
+       "added or gone allocations is listed once: \"new\" (only in NEW), \"gone\" (only\n"
+       "in OLD) or \"changed\", most added bytes first; then the totals.\n"
+       "--json prints {old, new, added, gone, sites: [{unit, line, status, old, new,\n"
+       "added, gone}]}, each count as {allocations, bytes, unknownSize}.\n"
+       "Exit status: 0 NEW has no added allocations; 1 it has; 2 a file cannot be read\n"
+       "or is not a report, or bad usage.",
+       RunDiff},
+      {"check", "glint check [--max-bytes N] [--max-allocations N] [--baseline OLD] REPORT",
+       "A leak gate for build pipelines: fails when REPORT leaks more than allowed.\n"
+       "With --baseline OLD the limits apply to what is added since OLD (as glint diff\n"
+       "counts it). With --max-bytes, allocations of unknown size fail the check, since\n"
+       "their bytes cannot be counted. Prints one line: \"glint check: passed (...)\" or\n"
+       "\"glint check: failed: <reason>\".\n"
+       "Exit status: 0 within the limits; 1 a limit is passed; 2 a file cannot be read\n"
+       "or is not a report, or bad usage.",
+       RunCheck},
+  };
+}
+
+}  // namespace glint
