@@ -118,11 +118,11 @@ BENCHMARK(BM_Duplicator)->Unit(benchmark::kMillisecond);
 }  // namespace glint
 
 int main(int argc, char** argv) {
-  // The process keeps the memory it frees, as a program that has run for a while does: the
-  // dataset caches each posted record, and without this every iteration would first-touch
-  // its cache's pages again, a cost of the host (large in some virtual machines) rather
-  // than of the code. GLINT_BENCH_TRIM=1 measures with glibc's default trimming.
-  if (!std::getenv("GLINT_BENCH_TRIM")) {
+  // The dataset caches each posted record, so every iteration first-touches its cache's
+  // pages again, which some virtual machines make expensive. GLINT_BENCH_KEEP_MEMORY=1
+  // makes the process keep the memory it frees, as a program that has run for a while
+  // does; the default measures with glibc's own trimming.
+  if (std::getenv("GLINT_BENCH_KEEP_MEMORY")) {
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
   }
