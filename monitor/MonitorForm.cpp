@@ -163,7 +163,7 @@ void TGlintMonitor::FormCreate() {
 // Every value falls back to what the form has now, so a fresh user (or a
 // damaged value) gets the designed window.
 void TGlintMonitor::ReadSettings() {
-  TRegIniFile reg(kSettingsKey);
+  TSettingsFile reg(kSettingsKey);
   const std::string section = kSettingsSection;
   SetTop(reg.ReadInteger(section, "Top", Top()));
   SetLeft(reg.ReadInteger(section, "Left", Left()));

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "monitor/GlintExp.h"
+// The installer's registry class, in the same unit as the monitor's: a second
+// class of one name would not compile here.
+#include "setup/MyRegistry.h"
 #include "ui/headless/Headless.h"
 #include "win32api/LittleWin.h"
 
@@ -20,7 +23,7 @@ class Settings : public ::testing::Test {
   }
   static void Clear() { win32::RegDeleteTreeA(win32::HKEY_CURRENT_USER, kSettingsKey); }
 
-  TRegIniFile Reg{kSettingsKey};
+  TSettingsFile Reg{kSettingsKey};
   THeadless Backend;
 };
 
@@ -40,6 +43,12 @@ TEST_F(Settings, MissingOrNonNumericValuesGiveTheDefault) {
   Reg.WriteBool(kSection, "StayOnTop", false);
   EXPECT_FALSE(Reg.ReadBool(kSection, "StayOnTop", true));
   EXPECT_EQ(Reg.ReadString(kSection, "StayOnTop", ""), "0");  // stored as decimal text
+}
+
+TEST_F(Settings, TheMonitorReadsWhatTheInstallerWrote) {
+  ASSERT_TRUE(TRegIniFile(win32::HKEY_CURRENT_USER, kSettingsKey)
+                  .PutSectionString(kSection, "HelpFile", "C:\\Glint\\Glint.hlp"));
+  EXPECT_EQ(Reg.ReadString(kSection, "HelpFile", ""), "C:\\Glint\\Glint.hlp");
 }
 
 TEST_F(Settings, FreshUserGetsTheDesignedWindow) {
