@@ -208,7 +208,6 @@ void TGlintMonitor::WMCopyData(TMessage& message) {
 
 void TGlintMonitor::Open1Click(TObject* sender) {}
 void TGlintMonitor::SaveAs1Click(TObject* sender) {}
-void TGlintMonitor::Contents1Click(TObject* sender) {}
 void TGlintMonitor::About1Click(TObject* sender) {}
 
 }  // namespace glint

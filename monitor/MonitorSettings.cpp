@@ -138,4 +138,11 @@ void TGlintMonitor::SaveSettings1Click(TObject* sender) {
   }
 }
 
+// The installer records the help file; without one there is nothing to open.
+void TGlintMonitor::Contents1Click(TObject* sender) {
+  const std::string file = TSettingsFile(kSettingsKey).ReadString(kSettingsSection, "HelpFile", "");
+  if (file.empty()) return;
+  if (TWidgetSet* widgets = CurrentWidgetSet()) widgets->HelpContents(file, Application().Handle());
+}
+
 }  // namespace glint

@@ -70,10 +70,20 @@ TEST_F(Settings, MissingOrNonNumericValuesGiveTheDefault) {
   EXPECT_EQ(Reg.ReadString(kSection, "StayOnTop", ""), "0");  // stored as decimal text
 }
 
-TEST_F(Settings, TheMonitorReadsWhatTheInstallerWrote) {
-  ASSERT_TRUE(TRegIniFile(win32::HKEY_CURRENT_USER, kSettingsKey)
+// Help/Contents opens the help file the installer recorded, for the
+// application window; nothing while there is none.
+TEST_F(Settings, HelpContentsOpensTheHelpFileTheInstallerRecorded) {
+  const std::uintptr_t before = Application().Handle();
+  Application().SetHandle(0x4242);
+  TGlintMonitor& form = NewMonitor();
+  form.Contents1->Click();
+  Reg.WriteString(kSection, "HelpFile", "");
+  form.Contents1->Click();
+  EXPECT_TRUE(TRegIniFile(win32::HKEY_CURRENT_USER, kSettingsKey)
                   .PutSectionString(kSection, "HelpFile", "C:\\Glint\\Glint.hlp"));
-  EXPECT_EQ(Reg.ReadString(kSection, "HelpFile", ""), "C:\\Glint\\Glint.hlp");
+  form.Contents1->Click();
+  Application().SetHandle(before);
+  EXPECT_EQ(Backend.HelpCalls, (std::vector<TRecordedHelp>{{"C:\\Glint\\Glint.hlp", 0x4242}}));
 }
 
 TEST_F(Settings, FreshUserGetsTheDesignedWindow) {
