@@ -8,7 +8,6 @@
 #include <functional>
 #include <string>
 #include <thread>
-#include <utility>
 
 #include "tests/wine/WineDriver_win.h"
 
@@ -18,57 +17,45 @@ namespace {
 constexpr const char* kBrackenware = "Software\\Brackenware";
 constexpr const char* kSection = "Software\\Brackenware\\Glint Monitor Expert";
 
-struct TStored {
-  DWORD Type = REG_NONE;
-  std::string Text;
-  bool operator==(const TStored&) const = default;
-};
-
-TStored Stored(const char* name) {
-  TStored stored;
+// Every setting as "Name=text;...", in the stored order; a value that is
+// not REG_SZ shows as "Name:type".
+std::string StoredValues() {
+  std::string all;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSection, 0, KEY_READ, &key) != ERROR_SUCCESS) return stored;
-  char data[512] = "";
-  DWORD size = sizeof data - 1;
-  if (RegQueryValueExA(key, name, nullptr, &stored.Type, reinterpret_cast<BYTE*>(data), &size) ==
-      ERROR_SUCCESS)
-    stored.Text = data;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSection, 0, KEY_READ, &key) != ERROR_SUCCESS) return all;
+  for (const char* name :
+       {"Top", "Left", "Width", "Height", "Col1", "Col2", "Col3", "Col4", "Font.Color",
+        "Font.Height", "Font.Name", "Font.Pitch", "Font.Size", "Font.Style", "StayOnTop"}) {
+    char data[512] = "";
+    DWORD type = REG_NONE, size = sizeof data - 1;
+    RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    all += (all.empty() ? "" : ";") + std::string(name) +
+           (type == REG_SZ ? "=" + std::string(data) : ":" + std::to_string(type));
+  }
   RegCloseKey(key);
-  return stored;
+  return all;
 }
 
-void Store(const char* name, const std::string& text) {
+void StoreHelpFile(const std::string& file) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSection, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                             nullptr),
             ERROR_SUCCESS);
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
+  RegSetValueExA(key, "HelpFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
+                 static_cast<DWORD>(file.size() + 1));
   RegCloseKey(key);
 }
 
 // What Save Settings keeps of the real window, read from outside.
-struct TShown {
-  RECT Bounds{};
-  int Widths[4] = {};
-  bool Topmost = false;
-};
-
-TShown Shown(HWND monitor) {
-  TShown shown;
-  GetWindowRect(monitor, &shown.Bounds);
-  for (int col = 0; col < 4; ++col) shown.Widths[col] = GridInfo(monitor, TGridInfo::ColWidth, col);
-  shown.Topmost = (GetWindowLongA(monitor, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  return shown;
-}
-
-void ExpectSame(const TShown& back, const TShown& saved) {
-  EXPECT_EQ(back.Bounds.left, saved.Bounds.left);
-  EXPECT_EQ(back.Bounds.top, saved.Bounds.top);
-  EXPECT_EQ(back.Bounds.right, saved.Bounds.right);
-  EXPECT_EQ(back.Bounds.bottom, saved.Bounds.bottom);
-  for (int col = 0; col < 4; ++col) EXPECT_EQ(back.Widths[col], saved.Widths[col]) << col;
-  EXPECT_EQ(back.Topmost, saved.Topmost);
+std::string Shown(HWND monitor) {
+  RECT r{};
+  GetWindowRect(monitor, &r);
+  std::string shown = "bounds " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                      std::to_string(r.right) + "," + std::to_string(r.bottom) + " widths";
+  for (int col = 0; col < 4; ++col)
+    shown += " " + std::to_string(GridInfo(monitor, TGridInfo::ColWidth, col));
+  const bool topmost = (GetWindowLongA(monitor, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  return shown + (topmost ? " topmost" : "");
 }
 
 // Drags the right edge of a column's title by `dx` pixels, as a user sizes it.
@@ -139,50 +126,41 @@ TEST_F(WineSettings, SavedWindowComesBackInTheNextSessionAndClosingSavesNothing)
   // The pointer keeps clear of the monitor: Wine tells a window moved under
   // the pointer where the pointer is, which would size the column there.
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-  TShown saved;
+  std::string saved;
   {
     THostSession host(4, true);
     HWND monitor = WaitForMonitor();
     ASSERT_NE(monitor, nullptr);
     // Moved and sized as the window manager does it.
     ASSERT_TRUE(SetWindowPos(monitor, nullptr, 60, 50, 700, 460, SWP_NOZORDER | SWP_NOACTIVATE));
-    const int firstWidth = GridInfo(monitor, TGridInfo::ColWidth, 0);
+    const int first = GridInfo(monitor, TGridInfo::ColWidth, 0);
     DragColumnEdge(monitor, 0, 37);
-    ASSERT_EQ(GridInfo(monitor, TGridInfo::ColWidth, 0), firstWidth + 37);
     ASSERT_TRUE(PickFormItem(monitor, "StayOnTop1"));
+    ASSERT_EQ(GridInfo(monitor, TGridInfo::ColWidth, 0), first + 37);
+    std::string widths, stored;
+    for (int col = 0; col < 4; ++col) {
+      const std::string width = std::to_string(GridInfo(monitor, TGridInfo::ColWidth, col));
+      widths += " " + width;
+      stored += ";Col" + std::to_string(col + 1) + "=" + width;
+    }
     saved = Shown(monitor);
-    ASSERT_TRUE(saved.Topmost);
-    ASSERT_EQ(saved.Bounds.left, 60);
-    ASSERT_EQ(saved.Bounds.bottom, 510);
+    ASSERT_EQ(saved, "bounds 60,50,760,510 widths" + widths + " topmost");
 
     ASSERT_TRUE(PickFormItem(monitor, "SaveSettings1"));
-    const std::pair<const char*, std::string> values[] = {{"Top", "50"},
-                                                          {"Left", "60"},
-                                                          {"Width", "700"},
-                                                          {"Height", "460"},
-                                                          {"Col1", std::to_string(saved.Widths[0])},
-                                                          {"Col2", std::to_string(saved.Widths[1])},
-                                                          {"Col3", std::to_string(saved.Widths[2])},
-                                                          {"Col4", std::to_string(saved.Widths[3])},
-                                                          {"Font.Color", "-2147483640"},
-                                                          {"Font.Height", "-11"},
-                                                          {"Font.Name", "MS Sans Serif"},
-                                                          {"Font.Pitch", "0"},
-                                                          {"Font.Size", "8"},
-                                                          {"Font.Style", "0"},
-                                                          {"StayOnTop", "1"}};
-    for (const auto& [name, text] : values)
-      EXPECT_EQ(Stored(name), (TStored{REG_SZ, text})) << name;
+    const std::string rest =
+        ";Font.Color=-2147483640;Font.Height=-11;Font.Name=MS Sans Serif;Font.Pitch=0;"
+        "Font.Size=8;Font.Style=0;StayOnTop=1";
+    EXPECT_EQ(StoredValues(), "Top=50;Left=60;Width=700;Height=460" + stored + rest);
 
-    // Moved again and closed without saving: the saved place stays.
+    // Moved again and closed without saving: the saved values stay.
     SetWindowPos(monitor, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  EXPECT_EQ(Stored("Left").Text, "60");
+  EXPECT_NE(StoredValues().find("Left=60;"), std::string::npos);
 
   THostSession host(4, true);
   HWND monitor = WaitForMonitor();
   ASSERT_NE(monitor, nullptr);
-  ExpectSame(Shown(monitor), saved);
+  EXPECT_EQ(Shown(monitor), saved);
 }
 
 TEST_F(WineSettings, RefusedSaveShowsTheErrorNamingTheKeyAndTheWindowGoesOn) {
@@ -208,7 +186,7 @@ TEST_F(WineSettings, RefusedSaveShowsTheErrorNamingTheKeyAndTheWindowGoesOn) {
 // that very file.
 TEST_F(WineSettings, HelpContentsHandsTheRecordedFileToTheHelpEngine) {
   const std::string file = "C:\\Glint Kit\\Glint.hlp";
-  Store("HelpFile", file);
+  StoreHelpFile(file);
   THostSession host(4, true);
   HWND monitor = WaitForMonitor();
   ASSERT_NE(monitor, nullptr);
