@@ -279,18 +279,5 @@ TEST_F(Settings, EveryDamagedValueFallsBackToTheDesignedWindow) {
   EXPECT_EQ(NewMonitor().Font().Pitch(), TFontPitch::Default);
 }
 
-TEST_F(Settings, ClosingTheWindowWritesNothing) {
-  TGlintMonitor& form = NewMonitor();
-  form.SetBounds(1, 2, 300, 200);
-  form.StayOnTop1->Click();
-  form.Close();
-  Application().ProcessReleased();
-  EXPECT_EQ(GlintMonitor, nullptr);
-  win32::TRegKey key;
-  EXPECT_NE(
-      win32::RegOpenKeyExA(win32::HKEY_CURRENT_USER, kSettingsKey, 0, win32::KEY_READ, key.Out()),
-      win32::ERROR_SUCCESS);
-}
-
 }  // namespace
 }  // namespace glint
