@@ -86,6 +86,10 @@ class TWidgetSet {
   virtual std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) { return nullptr; }
   // Size of the primary screen in pixels.
   virtual TPoint ScreenSize() const { return kDefaultScreenSize; }
+  // Opens a help file at its contents page in the system's help engine, for
+  // the window `owner` (an opaque handle, 0 for none). Without a help engine
+  // nothing happens; the engine itself tells the user about a bad file.
+  virtual void HelpContents(const std::string& file, std::uintptr_t owner) {}
 };
 
 // The widget set in force; none by default (pure models, nothing drawn).

@@ -44,6 +44,13 @@ class TRecordingCanvas : public TCanvas {
 // Paints the grid as its window would and returns what was drawn.
 std::vector<TCanvasOp> PaintGrid(TStringGrid& grid);
 
+// A request to open a help file at its contents page.
+struct TRecordedHelp {
+  std::string File;
+  std::uintptr_t Owner = 0;
+  bool operator==(const TRecordedHelp&) const = default;
+};
+
 struct TRecordedDialog {
   std::string Message;
   TMsgDlgType Type = TMsgDlgType::Information;
@@ -69,6 +76,10 @@ class THeadless : public TWidgetSet, public TDialogService {
   std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) override;
   TPoint ScreenSize() const override { return FScreenSize; }
   void SetScreenSize(TPoint size) { FScreenSize = size; }
+  void HelpContents(const std::string& file, std::uintptr_t owner) override {
+    HelpCalls.push_back({file, owner});
+  }
+  std::vector<TRecordedHelp> HelpCalls;
 
   // TDialogService
   TModalResult MessageDlg(const std::string& message, TMsgDlgType type,

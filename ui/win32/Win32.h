@@ -35,6 +35,8 @@ class TWin32 : public TWidgetSet, public TDialogService {
   std::unique_ptr<TControlPeer> CreatePeer(TControl& control) override;
   std::unique_ptr<TMenuPeer> CreateMenuPeer(TMenu& menu) override;
   TPoint ScreenSize() const override;
+  // WinHelp's contents page of the file.
+  void HelpContents(const std::string& file, std::uintptr_t owner) override;
 
   // TDialogService: real message boxes, owned by the window whose message is
   // being handled (or the application window).
