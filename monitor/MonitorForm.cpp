@@ -159,42 +159,6 @@ void TGlintMonitor::FormCreate() {
   RowDetails = std::make_unique<TRowDetails>();
 }
 
-// Every value falls back to what the form has now, so a fresh user (or a
-// damaged value) gets the designed window.
-void TGlintMonitor::ReadSettings() {
-  TRegIniFile reg(kSettingsKey);
-  const std::string section = kSettingsSection;
-  SetTop(reg.ReadInteger(section, "Top", Top()));
-  SetLeft(reg.ReadInteger(section, "Left", Left()));
-  SetWidth(reg.ReadInteger(section, "Width", Width()));
-  SetHeight(reg.ReadInteger(section, "Height", Height()));
-  if (Top() > TScreen::Height()) SetTop(0);
-  if (Left() > TScreen::Width()) SetLeft(0);
-  for (int col = 0; col < 4; ++col)
-    MonitorGrid->SetColWidths(col, reg.ReadInteger(section, "Col" + std::to_string(col + 1),
-                                                   MonitorGrid->ColWidths(col)));
-
-  TFont& font = Font();
-  font.SetColor(
-      static_cast<TColor>(reg.ReadInteger(section, "Font.Color", static_cast<int>(font.Color()))));
-  font.SetHeight(reg.ReadInteger(section, "Font.Height", font.Height()));
-  font.SetName(reg.ReadString(section, "Font.Name", font.Name()));
-  int pitch = reg.ReadInteger(section, "Font.Pitch", static_cast<int>(font.Pitch()));
-  if (pitch >= 0 && pitch <= 2) font.SetPitch(static_cast<TFontPitch>(pitch));
-  font.SetSize(reg.ReadInteger(section, "Font.Size", font.Size()));
-  int style = reg.ReadInteger(section, "Font.Style", static_cast<int>(font.Style().Bits()));
-  TFontStyles styles;
-  for (TFontStyle s :
-       {TFontStyle::Bold, TFontStyle::Italic, TFontStyle::Underline, TFontStyle::StrikeOut})
-    if (style & (1 << static_cast<int>(s))) styles.Include(s);
-  font.SetStyle(styles);
-  MonitorGrid->SetDefaultRowHeight(std::abs(font.Height()) + 8);
-
-  bool stayOnTop = reg.ReadBool(section, "StayOnTop", false);
-  SetFormStyle(stayOnTop ? TFormStyle::StayOnTop : TFormStyle::Normal);
-  StayOnTop1->SetChecked(stayOnTop);
-}
-
 void TGlintMonitor::FormDestroy() {
   // Paints and clicks can still arrive while the controls are torn down;
   // they must not reach the lists freed here.
@@ -236,8 +200,5 @@ void TGlintMonitor::WMCopyData(TMessage& message) {
   ReplaceReport(ReportTextLines(bytes));
   message.Result = 1;
 }
-
-void TGlintMonitor::SaveSettings1Click(TObject* sender) {}
-void TGlintMonitor::Contents1Click(TObject* sender) {}
 
 }  // namespace glint

@@ -24,12 +24,12 @@ bool TryDecimalToInt(const std::string& text, int& value) {
   return true;
 }
 
-std::string TRegIniFile::SectionPath(const std::string& section) const {
+std::string TSettingsFile::SectionPath(const std::string& section) const {
   return section.empty() ? FKeyPath : FKeyPath + "\\" + section;
 }
 
-bool TRegIniFile::ReadText(const std::string& section, const std::string& ident,
-                           std::string& text) const {
+bool TSettingsFile::ReadText(const std::string& section, const std::string& ident,
+                             std::string& text) const {
   TRegKey key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, KEY_READ, key.Out()) !=
       ERROR_SUCCESS)
@@ -53,26 +53,26 @@ bool TRegIniFile::ReadText(const std::string& section, const std::string& ident,
   return true;
 }
 
-std::string TRegIniFile::ReadString(const std::string& section, const std::string& ident,
-                                    const std::string& defaultValue) const {
+std::string TSettingsFile::ReadString(const std::string& section, const std::string& ident,
+                                      const std::string& defaultValue) const {
   std::string text;
   return ReadText(section, ident, text) ? text : defaultValue;
 }
 
-int TRegIniFile::ReadInteger(const std::string& section, const std::string& ident,
-                             int defaultValue) const {
+int TSettingsFile::ReadInteger(const std::string& section, const std::string& ident,
+                               int defaultValue) const {
   std::string text;
   int value;
   return ReadText(section, ident, text) && TryDecimalToInt(text, value) ? value : defaultValue;
 }
 
-bool TRegIniFile::ReadBool(const std::string& section, const std::string& ident,
-                           bool defaultValue) const {
+bool TSettingsFile::ReadBool(const std::string& section, const std::string& ident,
+                             bool defaultValue) const {
   return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
 }
 
-void TRegIniFile::WriteString(const std::string& section, const std::string& ident,
-                              const std::string& value) {
+void TSettingsFile::WriteString(const std::string& section, const std::string& ident,
+                                const std::string& value) {
   std::string path = SectionPath(section);
   TRegKey key;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -84,11 +84,11 @@ void TRegIniFile::WriteString(const std::string& section, const std::string& ide
                                 ident.c_str(), path.c_str()));
 }
 
-void TRegIniFile::WriteInteger(const std::string& section, const std::string& ident, int value) {
+void TSettingsFile::WriteInteger(const std::string& section, const std::string& ident, int value) {
   WriteString(section, ident, std::to_string(value));
 }
 
-void TRegIniFile::WriteBool(const std::string& section, const std::string& ident, bool value) {
+void TSettingsFile::WriteBool(const std::string& section, const std::string& ident, bool value) {
   WriteInteger(section, ident, value ? 1 : 0);
 }
 

@@ -1,6 +1,7 @@
-// monitor/Settings.h: TRegIniFile, the monitor's view of its settings: a
+// monitor/Settings.h: TSettingsFile, the monitor's settings store: a
 // registry key under the current user whose subkeys are sections of named
-// values, integers stored as decimal text.
+// values, integers stored as decimal text. (The installer has a class of its
+// own, setup/MyRegistry.h; the names differ so one program can hold both.)
 //
 // Reads never fail: a missing key or value, or a value that is not a number
 // where one is wanted, gives the caller's default. Writes create the section
@@ -18,10 +19,10 @@ class ERegistryError : public Exception {
   using Exception::Exception;
 };
 
-class TRegIniFile {
+class TSettingsFile {
  public:
   // `keyPath` is below HKEY_CURRENT_USER, e.g. "Software\\Brackenware".
-  explicit TRegIniFile(std::string keyPath) : FKeyPath(std::move(keyPath)) {}
+  explicit TSettingsFile(std::string keyPath) : FKeyPath(std::move(keyPath)) {}
 
   std::string ReadString(const std::string& section, const std::string& ident,
                          const std::string& defaultValue) const;

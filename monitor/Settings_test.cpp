@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "monitor/GlintExp.h"
+// The installer's registry class, in the same unit as the monitor's: a second
+// class of one name would not compile here.
+#include "setup/MyRegistry.h"
 #include "ui/headless/Headless.h"
 #include "win32api/LittleWin.h"
+#include "win32api/RegKey.h"
 
 namespace glint {
 namespace {
@@ -19,8 +25,40 @@ class Settings : public ::testing::Test {
     Clear();
   }
   static void Clear() { win32::RegDeleteTreeA(win32::HKEY_CURRENT_USER, kSettingsKey); }
+  // A new monitor window in place of the last one, reading the settings.
+  static TGlintMonitor& NewMonitor() {
+    delete GlintMonitor;
+    GlintMonitor = new TGlintMonitor(&Application());
+    return *GlintMonitor;
+  }
+  static std::string SectionPath() { return std::string(kSettingsKey) + "\\" + kSection; }
+  // A stored value's text: "<missing>" when absent, "<type N>" when not REG_SZ.
+  static std::string Stored(const char* name) {
+    using namespace win32;
+    TRegKey key;
+    DWORD type = 0, size = 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SectionPath().c_str(), 0, KEY_READ, key.Out()) !=
+            ERROR_SUCCESS ||
+        RegQueryValueExA(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+      return "<missing>";
+    if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
+    std::string text(size, '\0');
+    RegQueryValueExA(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                     &size);
+    return text.c_str();
+  }
 
-  TRegIniFile Reg{kSettingsKey};
+  // Every setting as "Name=text;...", in the stored order.
+  static std::string StoredValues() {
+    std::string all;
+    for (const char* name :
+         {"Top", "Left", "Width", "Height", "Col1", "Col2", "Col3", "Col4", "Font.Color",
+          "Font.Height", "Font.Name", "Font.Pitch", "Font.Size", "Font.Style", "StayOnTop"})
+      all += (all.empty() ? "" : ";") + std::string(name) + "=" + Stored(name);
+    return all;
+  }
+
+  TSettingsFile Reg{kSettingsKey};
   THeadless Backend;
 };
 
@@ -40,6 +78,22 @@ TEST_F(Settings, MissingOrNonNumericValuesGiveTheDefault) {
   Reg.WriteBool(kSection, "StayOnTop", false);
   EXPECT_FALSE(Reg.ReadBool(kSection, "StayOnTop", true));
   EXPECT_EQ(Reg.ReadString(kSection, "StayOnTop", ""), "0");  // stored as decimal text
+}
+
+// Help/Contents opens the help file the installer recorded, for the
+// application window; nothing while there is none.
+TEST_F(Settings, HelpContentsOpensTheHelpFileTheInstallerRecorded) {
+  const std::uintptr_t before = Application().Handle();
+  Application().SetHandle(0x4242);
+  TGlintMonitor& form = NewMonitor();
+  form.Contents1->Click();
+  Reg.WriteString(kSection, "HelpFile", "");
+  form.Contents1->Click();
+  EXPECT_TRUE(TRegIniFile(win32::HKEY_CURRENT_USER, kSettingsKey)
+                  .PutSectionString(kSection, "HelpFile", "C:\\Glint\\Glint.hlp"));
+  form.Contents1->Click();
+  Application().SetHandle(before);
+  EXPECT_EQ(Backend.HelpCalls, (std::vector<TRecordedHelp>{{"C:\\Glint\\Glint.hlp", 0x4242}}));
 }
 
 TEST_F(Settings, FreshUserGetsTheDesignedWindow) {
@@ -114,6 +168,115 @@ TEST_F(Settings, PositionOffTheScreenIsClampedToZero) {
   GlintMonitor = new TGlintMonitor(&Application());
   EXPECT_EQ(GlintMonitor->Left(), 1500);
   EXPECT_EQ(GlintMonitor->Top(), 769);
+}
+
+// What the window shows is what Save Settings stores, as decimal text, and
+// what the next window comes back with (and so stores again).
+TEST_F(Settings, SavedSettingsBringTheWindowBack) {
+  const struct {
+    TRect Bounds;
+    int Widths[4];
+    TColor Color;
+    const char* FontName;
+    int FontHeight;
+    TFontPitch Pitch;
+    TFontStyles Style;
+    bool OnTop, RolledUp;
+    const char* Stored;
+  } cases[] = {
+      {{30, 40, 830, 540},
+       {120, 50, 60, 300},
+       clRed,
+       "Courier New",
+       -16,
+       TFontPitch::Fixed,
+       {TFontStyle::Bold, TFontStyle::StrikeOut},
+       true,
+       false,
+       "Top=40;Left=30;Width=800;Height=500;Col1=120;Col2=50;Col3=60;Col4=300;Font.Color=255;"
+       "Font.Height=-16;Font.Name=Courier New;Font.Pitch=2;Font.Size=12;Font.Style=9;StayOnTop=1"},
+      // Rolled up to its caption: the height it unrolls to is kept.
+      {{0, 0, 500, 333},
+       {70, 40, 45, 200},
+       clWindowText,
+       "Arial",
+       -13,
+       TFontPitch::Variable,
+       {TFontStyle::Italic, TFontStyle::Underline},
+       false,
+       true,
+       "Top=0;Left=0;Width=500;Height=333;Col1=70;Col2=40;Col3=45;Col4=200;Font.Color=-2147483640;"
+       "Font.Height=-13;Font.Name=Arial;Font.Pitch=1;Font.Size=10;Font.Style=6;StayOnTop=0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.FontName);
+    Clear();
+    TGlintMonitor& form = NewMonitor();
+    const TRect& b = c.Bounds;
+    form.SetBounds(b.Left, b.Top, b.Width(), b.Height());
+    if (c.RolledUp) form.Widget1->Click();
+    for (int col = 0; col < 4; ++col) MonitorGrid->SetColWidths(col, c.Widths[col]);
+    TFont& font = form.Font();
+    font.SetColor(c.Color);
+    font.SetName(c.FontName);
+    font.SetHeight(c.FontHeight);
+    font.SetPitch(c.Pitch);
+    font.SetStyle(c.Style);
+    if (c.OnTop) form.StayOnTop1->Click();
+    form.SaveSettings1->Click();
+    EXPECT_EQ(StoredValues(), c.Stored);
+
+    const TFont saved = font;
+    TGlintMonitor& next = NewMonitor();
+    EXPECT_TRUE(next.Font().SameAs(saved));
+    EXPECT_EQ(MonitorGrid->DefaultRowHeight(), -c.FontHeight + 8);
+    EXPECT_EQ(next.StayOnTop1->Checked(), c.OnTop);
+    Clear();
+    next.SaveSettings1->Click();
+    EXPECT_EQ(StoredValues(), c.Stored);
+  }
+}
+
+TEST_F(Settings, StayOnTopIsStoredAsOneOrZeroAndAnyNonZeroReadsTrue) {
+  const struct {
+    const char* Stored;
+    bool OnTop;
+    const char* Saved;
+  } cases[] = {{"1", true, "1"}, {"0", false, "0"},  {"-1", true, "1"},
+               {"7", true, "1"}, {"on", false, "0"}, {"", false, "0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Stored);
+    Reg.WriteString(kSection, "StayOnTop", c.Stored);
+    TGlintMonitor& form = NewMonitor();
+    EXPECT_EQ(form.FormStyle() == TFormStyle::StayOnTop, c.OnTop);
+    EXPECT_EQ(form.StayOnTop1->Checked(), c.OnTop);
+    form.SaveSettings1->Click();
+    EXPECT_EQ(Stored("StayOnTop"), c.Saved);
+  }
+}
+
+TEST_F(Settings, EveryDamagedValueFallsBackToTheDesignedWindow) {
+  TGlintMonitor& designed = NewMonitor();
+  const TRect bounds = designed.BoundsRect();
+  const TFont font = designed.Font();
+  std::vector<int> widths;
+  for (int col = 0; col < 4; ++col) widths.push_back(MonitorGrid->ColWidths(col));
+  const char* names[] = {"Top",        "Left",      "Width",      "Height",     "Col1",
+                         "Col2",       "Col3",      "Col4",       "Font.Color", "Font.Height",
+                         "Font.Pitch", "Font.Size", "Font.Style", "StayOnTop"};
+  for (const char* damage : {"12px", "", "0x10", "99999999999", "1.5"}) {
+    SCOPED_TRACE(damage);
+    for (const char* name : names) Reg.WriteString(kSection, name, damage);
+    TGlintMonitor& form = NewMonitor();
+    EXPECT_EQ(form.BoundsRect(), bounds);
+    for (int col = 0; col < 4; ++col) EXPECT_EQ(MonitorGrid->ColWidths(col), widths[col]);
+    EXPECT_TRUE(form.Font().SameAs(font));
+    EXPECT_EQ(MonitorGrid->DefaultRowHeight(), 19);
+    EXPECT_EQ(form.FormStyle(), TFormStyle::Normal);
+  }
+  // A number, but no pitch.
+  Reg.WriteString(kSection, "Font.Pitch", "3");
+  EXPECT_EQ(NewMonitor().Font().Pitch(), TFontPitch::Default);
 }
 
 }  // namespace

@@ -93,6 +93,10 @@ class TWidgetSet {
   virtual TModalResult ShowModal(TCustomForm& form) { return TModalResult::Cancel; }
   // Opens a web address in the user's browser.
   virtual void OpenUrl(const std::string& url) {}
+  // Opens a help file at its contents page in the system's help engine, for
+  // the window `owner` (an opaque handle, 0 for none). Without a help engine
+  // nothing happens; the engine itself tells the user about a bad file.
+  virtual void HelpContents(const std::string& file, std::uintptr_t owner) {}
 };
 
 // The widget set in force; none by default (pure models, nothing drawn).

@@ -4,6 +4,7 @@
 // until the window has parsed the report, so on return it is on screen.
 #include <windows.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,21 +21,31 @@ namespace {
 constexpr int kDefaultTimeoutSeconds = 300;
 
 int SendReport(const std::vector<std::string>& args) {
+  CLI::App app;
+  app.set_help_flag();  // glint's dispatcher answers --help
+  app.allow_extras();
   std::vector<std::string> files;
+  std::string timeout;
   int timeoutSeconds = kDefaultTimeoutSeconds;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--timeout" && i + 1 < args.size()) {
-      char* end = nullptr;
-      const long seconds = std::strtol(args[++i].c_str(), &end, 10);
-      if (*end != '\0' || seconds <= 0 || seconds > 86400) {
-        std::fprintf(stderr, "glint send: --timeout takes 1 to 86400 seconds, not '%s'\n",
-                     args[i].c_str());
-        return kExitFailed;
-      }
-      timeoutSeconds = static_cast<int>(seconds);
-    } else {
-      files.push_back(args[i]);
+  app.add_option("--timeout", timeout)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("REPORT", files);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError&) {
+    // "--timeout" as the last word: a report file of that name, as before.
+    files.push_back("--timeout");
+  }
+  for (const std::string& extra : app.remaining()) files.push_back(extra);
+  if (!timeout.empty() || app.count("--timeout")) {
+    char* end = nullptr;
+    const long seconds = std::strtol(timeout.c_str(), &end, 10);
+    if (timeout.empty() || *end != '\0' || seconds <= 0 || seconds > 86400) {
+      std::fprintf(stderr, "glint send: --timeout takes 1 to 86400 seconds, not '%s'\n",
+                   timeout.c_str());
+      return kExitFailed;
     }
+    timeoutSeconds = static_cast<int>(seconds);
   }
   if (files.size() != 1) {
     std::fputs("glint send: expected one report file (see glint send --help)\n", stderr);

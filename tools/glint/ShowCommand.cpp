@@ -1,3 +1,4 @@
+#include <CLI/CLI.hpp>
 #include <iostream>
 #include <new>
 
@@ -10,39 +11,44 @@ namespace glint {
 namespace {
 
 int RunShow(const std::vector<std::string>& args) {
+  CLI::App app;
+  app.set_help_flag();  // glint's dispatcher answers --help
+  app.allow_extras();   // reported below in glint's own words
   bool json = false;
-  std::vector<std::string> files;
-  std::vector<int> sorts;
-  bool optionsDone = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (!optionsDone && arg == "--json") {
-      json = true;
-    } else if (!optionsDone && (arg == "--sort" || arg.starts_with("--sort="))) {
-      std::string name;
-      if (arg != "--sort") {
-        name = arg.substr(7);
-      } else if (i + 1 < args.size()) {
-        name = args[++i];
-      } else {
-        std::cerr << "glint show: --sort needs a column (see glint --help)\n";
-        return kExitFailed;
-      }
-      const int col = GridColumnOf(name);
-      if (col < 0) {
-        std::cerr << "glint show: no column '" << name
-                  << "': give 0 to 3 or Unit Name, Line, Bytes, Contents\n";
-        return kExitFailed;
-      }
-      sorts.push_back(col);
-    } else if (!optionsDone && arg == "--") {
-      optionsDone = true;
-    } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-      std::cerr << "glint show: unknown option '" << arg << "' (see glint --help)\n";
+  std::vector<std::string> sortNames, files;
+  app.add_flag("--json", json);
+  // One column per --sort; repeated, they are clicked in order.
+  app.add_option("--sort", sortNames)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app.add_option("REPORT", files);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError&) {
+    std::cerr << "glint show: --sort needs a column (see glint --help)\n";
+    return kExitFailed;
+  }
+  bool filesOnly = false;
+  for (const std::string& extra : app.remaining()) {
+    if (!filesOnly && extra == "--") {
+      filesOnly = true;
+    } else if (!filesOnly && extra.size() > 1 && extra[0] == '-') {
+      std::cerr << "glint show: unknown option '" << extra << "' (see glint --help)\n";
       return kExitFailed;
     } else {
-      files.push_back(arg);
+      files.push_back(extra);
     }
+  }
+  std::vector<int> sorts;
+  for (const std::string& name : sortNames) {
+    const int col = GridColumnOf(name);
+    if (col < 0) {
+      std::cerr << "glint show: no column '" << name
+                << "': give 0 to 3 or Unit Name, Line, Bytes, Contents\n";
+      return kExitFailed;
+    }
+    sorts.push_back(col);
   }
   if (files.size() != 1) {
     std::cerr << "glint show: expected one report file (see glint --help)\n";

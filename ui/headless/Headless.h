@@ -58,6 +58,13 @@ struct TRecordedModal {
   std::string ClassName, Caption;
 };
 
+// A request to open a help file at its contents page.
+struct TRecordedHelp {
+  std::string File;
+  std::uintptr_t Owner = 0;
+  bool operator==(const TRecordedHelp&) const = default;
+};
+
 struct TRecordedDialog {
   std::string Message;
   TMsgDlgType Type = TMsgDlgType::Information;
@@ -85,6 +92,10 @@ class THeadless : public TWidgetSet, public TDialogService {
   void SetScreenSize(TPoint size) { FScreenSize = size; }
   TModalResult ShowModal(TCustomForm& form) override;
   void OpenUrl(const std::string& url) override { OpenedUrls.push_back(url); }
+  void HelpContents(const std::string& file, std::uintptr_t owner) override {
+    HelpCalls.push_back({file, owner});
+  }
+  std::vector<TRecordedHelp> HelpCalls;
 
   // TDialogService
   TModalResult MessageDlg(const std::string& message, TMsgDlgType type,

@@ -320,6 +320,10 @@ TPoint TWin32::ScreenSize() const {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+void TWin32::HelpContents(const std::string& file, std::uintptr_t owner) {
+  WinHelpA(reinterpret_cast<HWND>(owner), file.c_str(), HELP_CONTENTS, 0);
+}
+
 TModalResult TWin32::MessageDlg(const std::string& message, TMsgDlgType type,
                                 TMsgDlgButtons buttons) {
   UINT flags = MB_OK;

@@ -45,6 +45,8 @@ class TWin32 : public TWidgetSet, public TDialogService {
   TModalResult ShowModal(TCustomForm& form) override;
   // ShellExecute "open"; raises when the shell refuses.
   void OpenUrl(const std::string& url) override;
+  // WinHelp's contents page of the file.
+  void HelpContents(const std::string& file, std::uintptr_t owner) override;
 
   // TDialogService: real message boxes, owned by the window whose message is
   // being handled (or the application window).

@@ -1,0 +1,80 @@
+// dupdemo run as a user would run it, on an SQLite file made for each case.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "db/SqliteTable.h"
+
+namespace glint {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Each case: the arguments after the database and table, the exit status, a line it
+// prints (standard output, then standard error) and the rows the table then holds.
+TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
+  const struct {
+    const char* args;
+    int status;
+    const char* output;
+    int rows;
+  } kCases[] = {
+      {"2 name=Bob", 0, "Added    id=4, name='Bob', born=1990-01-02, photo=(3 bytes)", 4},
+      {"--fields born 2 name=Bob", 0, "Added    id=4, name='Bob', born=1990-01-02, photo=null", 4},
+      {"2 born=", 0, "Added    id=4, name='Ann', born=null", 4},
+      {"9 name=Bob", 1, "dupdemo: Table 'people' has no record with id = 9", 3},
+      {"2 nick=Bob", 1, "dupdemo: Table 'people': field 'nick' not found", 3},
+      {"2 born=yesterday", 1, "dupdemo: 'yesterday' is not a valid date (YYYY-MM-DD)", 3},
+      {"2 name=", 1, "dupdemo: Table 'people': CHECK constraint failed: name <> ''", 3},
+      {"--fields id 2 name=Bob", 1, "field 'id' cannot be written", 3},
+      {"two name=Bob", 2, "dupdemo: KEY must be an integer, not 'two'", 3},
+      {"2", 2, "expected DATABASE TABLE KEY FIELD=VALUE", 3},
+  };
+  const fs::path dir =
+      fs::temp_directory_path() / ("dupdemo_test_" + std::to_string(std::random_device{}()));
+  fs::create_directories(dir);
+  const fs::path db = dir / "people.db", out = dir / "out";
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.args);
+    fs::remove(db);
+    {
+      TSqliteConnection connection;
+      connection.Open(db.string(), TSqliteOpenMode::Create);
+      connection.ExecSql(
+          "CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT CHECK (name <> ''), born DATE, "
+          "photo);"
+          "INSERT INTO people VALUES (1, 'Al', NULL, NULL), (2, 'Ann', '1990-01-02', x'00ff01'),"
+          "(3, 'Cy', NULL, NULL)");
+    }
+    const std::string before = Read(db);
+    const std::string command = std::string("'") + GLINT_DUPDEMO_PATH + "' '" + db.string() +
+                                "' people " + c.args + " > '" + out.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string output = Read(out);
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << output;
+    EXPECT_NE(output.find(c.output), std::string::npos) << output;
+    if (c.status != 0) {
+      EXPECT_EQ(Read(db), before);
+    }
+    TSqliteTable table;
+    table.SetDatabaseName(db.string());
+    table.SetTableName("people");
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), c.rows);
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace glint

@@ -1,0 +1,148 @@
+// The monitor window's stored settings: one table of them, read at
+// FormCreate and written by File/Save Settings (only then: closing the window
+// writes nothing), and Help/Contents, which opens the help file the
+// installer recorded beside them.
+#include <cstdlib>
+#include <string>
+
+#include "monitor/GlintExp.h"
+#include "monitor/Settings.h"
+#include "ui/Graphics.h"
+
+namespace glint {
+
+namespace {
+
+enum class TSettingKind { Integer, Text, Boolean };
+
+// One stored value: its name, how it is stored, and how it is taken from and
+// put into the form. Booleans go through the integer pair as 0 and 1; only
+// Text settings use the text pair.
+struct TSetting {
+  const char* Name;
+  TSettingKind Kind;
+  int (*Get)(const TGlintMonitor&) = nullptr;
+  void (*Set)(TGlintMonitor&, int) = nullptr;
+  std::string (*GetText)(const TGlintMonitor&) = nullptr;
+  void (*SetText)(TGlintMonitor&, const std::string&) = nullptr;
+};
+
+// The stored style bits, whatever order TFontStyle has.
+constexpr TFontStyle kStyleBits[] = {TFontStyle::Bold, TFontStyle::Italic, TFontStyle::Underline,
+                                     TFontStyle::StrikeOut};
+
+int StyleBits(TFontStyles styles) {
+  int bits = 0;
+  for (int bit = 0; bit < 4; ++bit)
+    if (styles.Contains(kStyleBits[bit])) bits |= 1 << bit;
+  return bits;
+}
+
+TFontStyles StylesOf(int bits) {
+  TFontStyles styles;
+  for (int bit = 0; bit < 4; ++bit)
+    if (bits & (1 << bit)) styles.Include(kStyleBits[bit]);
+  return styles;
+}
+
+template <int Col>
+constexpr TSetting ColumnSetting(const char* name) {
+  return {name, TSettingKind::Integer,
+          [](const TGlintMonitor&) { return MonitorGrid->ColWidths(Col); },
+          [](TGlintMonitor&, int v) { MonitorGrid->SetColWidths(Col, v); }};
+}
+
+// In the stored order. Reading follows it too: Font.Size comes after
+// Font.Height and so wins over it.
+const TSetting kSettings[] = {
+    // A position beyond the screen (a monitor since removed) starts at 0.
+    {"Top", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Top(); },
+     [](TGlintMonitor& f, int v) { f.SetTop(v > TScreen::Height() ? 0 : v); }},
+    {"Left", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Left(); },
+     [](TGlintMonitor& f, int v) { f.SetLeft(v > TScreen::Width() ? 0 : v); }},
+    {"Width", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Width(); },
+     [](TGlintMonitor& f, int v) { f.SetWidth(v); }},
+    // A rolled-up window keeps the height it unrolls to, not its caption's.
+    {"Height", TSettingKind::Integer,
+     [](const TGlintMonitor& f) { return RolledUp ? SavedHeight : f.Height(); },
+     [](TGlintMonitor& f, int v) { f.SetHeight(v); }},
+    ColumnSetting<0>("Col1"),
+    ColumnSetting<1>("Col2"),
+    ColumnSetting<2>("Col3"),
+    ColumnSetting<3>("Col4"),
+    {"Font.Color", TSettingKind::Integer,
+     [](const TGlintMonitor& f) { return static_cast<int>(f.Font().Color()); },
+     [](TGlintMonitor& f, int v) { f.Font().SetColor(static_cast<TColor>(v)); }},
+    {"Font.Height", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Font().Height(); },
+     [](TGlintMonitor& f, int v) { f.Font().SetHeight(v); }},
+    {"Font.Name", TSettingKind::Text, nullptr, nullptr,
+     [](const TGlintMonitor& f) { return f.Font().Name(); },
+     [](TGlintMonitor& f, const std::string& v) { f.Font().SetName(v); }},
+    // Only the three known pitches; anything else keeps the current one.
+    {"Font.Pitch", TSettingKind::Integer,
+     [](const TGlintMonitor& f) { return static_cast<int>(f.Font().Pitch()); },
+     [](TGlintMonitor& f, int v) {
+       if (v >= 0 && v <= 2) f.Font().SetPitch(static_cast<TFontPitch>(v));
+     }},
+    {"Font.Size", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Font().Size(); },
+     [](TGlintMonitor& f, int v) { f.Font().SetSize(v); }},
+    {"Font.Style", TSettingKind::Integer,
+     [](const TGlintMonitor& f) { return StyleBits(f.Font().Style()); },
+     [](TGlintMonitor& f, int v) { f.Font().SetStyle(StylesOf(v)); }},
+    {"StayOnTop", TSettingKind::Boolean,
+     [](const TGlintMonitor& f) { return f.FormStyle() == TFormStyle::StayOnTop ? 1 : 0; },
+     [](TGlintMonitor& f, int v) {
+       f.SetFormStyle(v ? TFormStyle::StayOnTop : TFormStyle::Normal);
+       f.StayOnTop1->SetChecked(v != 0);
+     }},
+};
+
+}  // namespace
+
+// Every value falls back to what the form has now, so a fresh user (or a
+// damaged value) gets the designed window.
+void TGlintMonitor::ReadSettings() {
+  const TSettingsFile reg(kSettingsKey);
+  for (const TSetting& s : kSettings) {
+    switch (s.Kind) {
+      case TSettingKind::Integer:
+        s.Set(*this, reg.ReadInteger(kSettingsSection, s.Name, s.Get(*this)));
+        break;
+      case TSettingKind::Boolean:
+        s.Set(*this, reg.ReadBool(kSettingsSection, s.Name, s.Get(*this) != 0) ? 1 : 0);
+        break;
+      case TSettingKind::Text:
+        s.SetText(*this, reg.ReadString(kSettingsSection, s.Name, s.GetText(*this)));
+        break;
+    }
+  }
+  MonitorGrid->SetDefaultRowHeight(std::abs(Font().Height()) + 8);
+}
+
+// A refused write raises ERegistryError, which the window's message
+// dispatch shows in the error box; the values before it stay written.
+void TGlintMonitor::SaveSettings1Click(TObject* sender) {
+  TSettingsFile reg(kSettingsKey);
+  for (const TSetting& s : kSettings) {
+    switch (s.Kind) {
+      case TSettingKind::Integer:
+        reg.WriteInteger(kSettingsSection, s.Name, s.Get(*this));
+        break;
+      case TSettingKind::Boolean:
+        reg.WriteBool(kSettingsSection, s.Name, s.Get(*this) != 0);
+        break;
+      case TSettingKind::Text:
+        reg.WriteString(kSettingsSection, s.Name, s.GetText(*this));
+        break;
+    }
+  }
+}
+
+// The installer records the help file; without one there is nothing to open.
+void TGlintMonitor::Contents1Click(TObject* sender) {
+  const std::string file = TSettingsFile(kSettingsKey).ReadString(kSettingsSection, "HelpFile", "");
+  if (file.empty()) return;
+  if (TWidgetSet* widgets = CurrentWidgetSet()) widgets->HelpContents(file, Application().Handle());
+}
+
+}  // namespace glint
