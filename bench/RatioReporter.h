@@ -33,4 +33,18 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> FTimes;
 };
 
+// A benchmark program's main: runs the benchmarks the command line names
+// (all by default), then `report`, which prints ratios from the reporter's
+// times. Returns main's exit status.
+template <class Report>
+int RunBenchmarks(int argc, char** argv, Report report) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  report(reporter);
+  benchmark::Shutdown();
+  return 0;
+}
+
 }  // namespace glint

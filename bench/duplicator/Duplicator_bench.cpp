@@ -126,17 +126,13 @@ int main(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
   }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  glint::TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double plain = reporter.Time("BM_PreparedStatements");
-  const double ours = reporter.Time("BM_Duplicator");
-  if (plain > 0 && ours > 0)
-    std::printf(
-        "%d records duplicated and posted, one transaction each: %.1f ms (%.0f records/s); "
-        "plain prepared statements %.1f ms; %.2f times the reference (aim: at most 1.5)\n",
-        glint::kRecords, ours, glint::kRecords / (ours / 1e3), plain, ours / plain);
-  benchmark::Shutdown();
-  return 0;
+  return glint::RunBenchmarks(argc, argv, [](const glint::TRatioReporter& reporter) {
+    const double plain = reporter.Time("BM_PreparedStatements");
+    const double ours = reporter.Time("BM_Duplicator");
+    if (plain > 0 && ours > 0)
+      std::printf(
+          "%d records duplicated and posted, one transaction each: %.1f ms (%.0f records/s); "
+          "plain prepared statements %.1f ms; %.2f times the reference (aim: at most 1.5)\n",
+          glint::kRecords, ours, glint::kRecords / (ours / 1e3), plain, ours / plain);
+  });
 }

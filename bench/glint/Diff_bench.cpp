@@ -70,17 +70,13 @@ BENCHMARK(BM_Diff)->Iterations(3)->Unit(benchmark::kMillisecond);
 }  // namespace glint
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  glint::TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double parse = reporter.Time("BM_ParseTwoFiles/iterations:3");
-  const double diff = reporter.Time("BM_Diff/iterations:3");
-  if (parse > 0 && diff > 0)
-    std::printf(
-        "glint diff of two %d-row reports: %.0f ms, %.2f times parsing the two files "
-        "(aim: at most 1.5)\n",
-        glint::kRows, diff, diff / parse);
-  benchmark::Shutdown();
-  return 0;
+  return glint::RunBenchmarks(argc, argv, [](const glint::TRatioReporter& reporter) {
+    const double parse = reporter.Time("BM_ParseTwoFiles/iterations:3");
+    const double diff = reporter.Time("BM_Diff/iterations:3");
+    if (parse > 0 && diff > 0)
+      std::printf(
+          "glint diff of two %d-row reports: %.0f ms, %.2f times parsing the two files "
+          "(aim: at most 1.5)\n",
+          glint::kRows, diff, diff / parse);
+  });
 }

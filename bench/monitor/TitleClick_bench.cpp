@@ -120,21 +120,18 @@ BENCHMARK(BM_TitleClick)->DenseRange(0, 3)->Iterations(3)->Unit(benchmark::kMill
 }  // namespace glint
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  glint::TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (int col = 0; col < 4; ++col) {
-    const std::string suffix = "/" + std::to_string(col) + "/iterations:3";
-    const double ref = reporter.Time("BM_StdSort" + suffix);
-    const double click = reporter.Time("BM_TitleClick" + suffix);
-    const double ints = reporter.Time("BM_StdSortInt" + suffix);
-    if (ref > 0 && click > 0)
-      std::printf("Title click on %-8s of %d rows: %.0f ms, %.2f times std::sort (aim: at most 2)",
-                  glint::kTitles[col], glint::kRows, click, click / ref);
-    if (ints > 0) std::printf("; %.2f times std::sort of plain integers", click / ints);
-    std::printf("\n");
-  }
-  benchmark::Shutdown();
-  return 0;
+  return glint::RunBenchmarks(argc, argv, [](const glint::TRatioReporter& reporter) {
+    for (int col = 0; col < 4; ++col) {
+      const std::string suffix = "/" + std::to_string(col) + "/iterations:3";
+      const double ref = reporter.Time("BM_StdSort" + suffix);
+      const double click = reporter.Time("BM_TitleClick" + suffix);
+      const double ints = reporter.Time("BM_StdSortInt" + suffix);
+      if (ref > 0 && click > 0)
+        std::printf(
+            "Title click on %-8s of %d rows: %.0f ms, %.2f times std::sort (aim: at most 2)",
+            glint::kTitles[col], glint::kRows, click, click / ref);
+      if (ints > 0) std::printf("; %.2f times std::sort of plain integers", click / ints);
+      std::printf("\n");
+    }
+  });
 }

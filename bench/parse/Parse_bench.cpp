@@ -64,16 +64,12 @@ BENCHMARK(BM_CopyDataIntoMonitor)->Unit(benchmark::kMillisecond);
 }  // namespace glint
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  glint::TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  double split = reporter.Time("BM_PlainSplit"), parse = reporter.Time("BM_CopyDataIntoMonitor");
-  if (split > 0 && parse > 0)
-    std::printf(
-        "Report of %d rows (%zu bytes) into the monitor: %.0f rows/s, %.2f times the "
-        "plain split into lines (aim: at most 4)\n",
-        glint::kRows, glint::ReportText().size(), glint::kRows / (parse / 1e3), parse / split);
-  benchmark::Shutdown();
-  return 0;
+  return glint::RunBenchmarks(argc, argv, [](const glint::TRatioReporter& reporter) {
+    double split = reporter.Time("BM_PlainSplit"), parse = reporter.Time("BM_CopyDataIntoMonitor");
+    if (split > 0 && parse > 0)
+      std::printf(
+          "Report of %d rows (%zu bytes) into the monitor: %.0f rows/s, %.2f times the "
+          "plain split into lines (aim: at most 4)\n",
+          glint::kRows, glint::ReportText().size(), glint::kRows / (parse / 1e3), parse / split);
+  });
 }

@@ -139,21 +139,17 @@ BENCHMARK(BM_KeyGridDate)->Unit(benchmark::kMillisecond);
 }  // namespace glint
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  glint::TRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto time = [&](const std::string& name) { return reporter.Time(name); };
-  for (const char* kind : {"Numeric", "Character", "Date"}) {
-    const double ref = time(std::string("BM_Std") + kind);
-    const double wide = time(std::string("BM_Grid") + kind);
-    const double keys = time(std::string("BM_KeyGrid") + kind);
-    if (ref <= 0) continue;
-    std::printf(
-        "%-9s sort of 100000 rows: %.2f times std::sort with 4 columns, %.2f with the key "
-        "column only (aim: at most 2)\n",
-        kind, wide / ref, keys / ref);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return glint::RunBenchmarks(argc, argv, [](const glint::TRatioReporter& reporter) {
+    const auto time = [&](const std::string& name) { return reporter.Time(name); };
+    for (const char* kind : {"Numeric", "Character", "Date"}) {
+      const double ref = time(std::string("BM_Std") + kind);
+      const double wide = time(std::string("BM_Grid") + kind);
+      const double keys = time(std::string("BM_KeyGrid") + kind);
+      if (ref <= 0) continue;
+      std::printf(
+          "%-9s sort of 100000 rows: %.2f times std::sort with 4 columns, %.2f with the key "
+          "column only (aim: at most 2)\n",
+          kind, wide / ref, keys / ref);
+    }
+  });
 }
