@@ -1,8 +1,6 @@
 // File/Save As on POSIX: a real write error halfway through the file.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "monitor/MonitorFormTest.h"
+#include "rtl/FileSizeLimitTestUtil.h"
 
 namespace glint {
 namespace {
@@ -29,21 +28,17 @@ TEST_F(ReportFilePosix, SaveThatFailsHalfwayLeavesTheOldFileWhole) {
   std::string text = "Report on     : x\n\n\n\n\n\n\n\n\n";
   for (int row = 0; row < 2000; ++row) text += "Unit " + std::to_string(row) + " 16 s: data\n";
   Send(text);
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string error;
-  Backend.QueueFileName(target.string());
-  try {
-    Form->SaveAs1->Click();
-  } catch (const EInOutError& e) {
-    error = e.Message();
+  {
+    const TFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Active());
+    Backend.QueueFileName(target.string());
+    try {
+      Form->SaveAs1->Click();
+    } catch (const EInOutError& e) {
+      error = e.Message();
+    }
   }
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
   EXPECT_NE(error.find(target.string()), std::string::npos) << error;
   std::ifstream in(target, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old report\r\n");

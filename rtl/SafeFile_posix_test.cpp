@@ -1,15 +1,14 @@
 // TSafeFile on POSIX: links at a temporary's name, permissions, and a real write error.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "rtl/FileSizeLimitTestUtil.h"
 #include "rtl/SafeFile.h"
 #include "rtl/SafeFileTestUtil.h"
 
@@ -80,23 +79,17 @@ TEST_F(SafeFilePosix, AWriteErrorLeavesTheTargetAndNoTemporary) {
   const fs::path target = FDir / "target";
   WriteText(target, "old");
   const std::vector<char> data(64 * 1024, 'x');
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   bool wrote, committed;
   std::string error;
   {
+    const TFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Active());
     TSafeFile file(target.string());
     const bool opened = file.Open();
     wrote = opened && file.Write(data.data(), data.size());
     committed = file.Commit();
     error = file.Error();
   }
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
   EXPECT_FALSE(wrote);
   EXPECT_FALSE(committed);
   EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
