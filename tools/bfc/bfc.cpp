@@ -6,6 +6,7 @@
 // Failures print one line naming the cause and exit 1 (2 for a usage error). A failed
 // run leaves OUT as it was: files are written beside the target and renamed over it on
 // success, and decryption to standard output checks the padding before writing.
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -113,48 +114,78 @@ std::vector<std::uint8_t> ParseHex(const std::string& option, const std::string&
 
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
+// The command is the first word; CLI11 reads the options after it. Any word that
+// does not start with "--" is a file name ("-" and "-x" included), and "--" makes
+// every word after it a file name. Each option takes the next word as its value,
+// whatever it looks like, so a string such as "-Ab3" can be decrypted. Usage
+// errors are reported in command-line order: the first wrong word is named.
 TOptions Parse(int argc, char** argv) {
   TOptions o;
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) throw TUsageError("no command given");
-  o.Command = args[0];
+  if (argc < 2) throw TUsageError("no command given");
+  o.Command = argv[1];
   if (o.Command != "encrypt" && o.Command != "decrypt" && o.Command != "mac") {
     throw TUsageError("unknown command '" + o.Command + "'");
   }
-  bool filesOnly = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw TUsageError(a + " needs a value");
-      return args[++i];
+  CLI::App app;
+  app.set_help_flag();  // answered before parsing, wherever it stands
+  app.allow_extras();   // file names and unknown options, in order
+  // An unknown option met before `message`'s word is the first error.
+  const auto fail = [&app](const std::string& message) {
+    for (const std::string& word : app.remaining()) {
+      if (word == "--") break;
+      if (word.rfind("--", 0) == 0) throw TUsageError("unknown option '" + word + "'");
+    }
+    throw TUsageError(message);
+  };
+  const auto option = [&app](const char* name, auto use) {
+    app.add_option_function<std::string>(name, use)->allow_extra_args(false)->trigger_on_parse();
+  };
+  option("--mode", [&](const std::string& m) {
+    if (m == "ecb")
+      o.Mode = ECB;
+    else if (m == "cbc")
+      o.Mode = CBC;
+    else if (m == "cfb")
+      o.Mode = CFB;
+    else if (m == "ofb")
+      o.Mode = OFB;
+    else
+      fail("unknown mode '" + m + "' (use ecb, cbc, cfb or ofb)");
+    o.ModeGiven = true;
+  });
+  const auto bytes = [&](std::optional<std::vector<std::uint8_t>>& target, const char* twice,
+                         bool hex, const char* name) {
+    return [&target, twice, hex, name, &fail](const std::string& value) {
+      if (target) fail(twice);
+      try {
+        target = hex ? ParseHex(name, value) : Bytes(value);
+      } catch (const TUsageError& e) {
+        fail(e.Message);
+      }
     };
-    if (filesOnly || a == "-" || a.rfind("--", 0) != 0) {
-      o.Files.push_back(a);
-    } else if (a == "--") {
+  };
+  option("--key", bytes(o.Key, "give the key once", false, "--key"));
+  option("--key-hex", bytes(o.Key, "give the key once", true, "--key-hex"));
+  option("--iv", bytes(o.IV, "give the IV once", false, "--iv"));
+  option("--iv-hex", bytes(o.IV, "give the IV once", true, "--iv-hex"));
+  option("--string", [&](const std::string& text) { o.Text = text; });
+
+  std::vector<std::string> reversed;  // CLI11 takes the words last first
+  for (int i = argc - 1; i >= 2; --i) reversed.emplace_back(argv[i]);
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ArgumentMismatch&) {
+    // Only an option that is the last word can lack its value.
+    fail(reversed.front() + " needs a value");
+  }
+  bool filesOnly = false;
+  for (const std::string& word : app.remaining()) {
+    if (!filesOnly && word == "--") {
       filesOnly = true;
-    } else if (a == "--mode") {
-      const std::string& m = value();
-      if (m == "ecb")
-        o.Mode = ECB;
-      else if (m == "cbc")
-        o.Mode = CBC;
-      else if (m == "cfb")
-        o.Mode = CFB;
-      else if (m == "ofb")
-        o.Mode = OFB;
-      else
-        throw TUsageError("unknown mode '" + m + "' (use ecb, cbc, cfb or ofb)");
-      o.ModeGiven = true;
-    } else if (a == "--key" || a == "--key-hex") {
-      if (o.Key) throw TUsageError("give the key once");
-      o.Key = a == "--key" ? Bytes(value()) : ParseHex(a, value());
-    } else if (a == "--iv" || a == "--iv-hex") {
-      if (o.IV) throw TUsageError("give the IV once");
-      o.IV = a == "--iv" ? Bytes(value()) : ParseHex(a, value());
-    } else if (a == "--string") {
-      o.Text = value();
+    } else if (!filesOnly && word.rfind("--", 0) == 0) {
+      throw TUsageError("unknown option '" + word + "'");
     } else {
-      throw TUsageError("unknown option '" + a + "'");
+      o.Files.push_back(word);
     }
   }
   if (!o.Key) throw TUsageError("a key is needed (--key TEXT or --key-hex HEX)");
