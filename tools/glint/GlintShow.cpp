@@ -1,7 +1,10 @@
 #include "tools/glint/GlintShow.h"
 
 #include <algorithm>
+#include <sstream>
 #include <vector>
+
+#include "tools/glint/Json.h"
 
 namespace glint {
 
@@ -98,76 +101,41 @@ void WriteTable(TGlintMonitor& form, std::ostream& out) {
 }
 
 std::string JsonString(std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size() + 2);
-  out += '"';
-  for (char ch : text) {
-    unsigned char c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        // Report text is single-byte (a Windows code page): each byte above
-        // 0x7F is written as the code point of the same number.
-        if (c < 0x20 || c >= 0x7F) {
-          out += "\\u00";
-          out += kHex[c >> 4];
-          out += kHex[c & 15];
-        } else {
-          out += ch;
-        }
-    }
-  }
-  out += '"';
-  return out;
+  std::ostringstream out;
+  WriteJsonLine(Latin1ToUtf8(text), out);
+  return out.str();
 }
 
 void WriteJson(TGlintMonitor& form, std::ostream& out) {
-  out << "{\"reportOn\": " << JsonString(form.Edit1->Text())
-      << ", \"createdAt\": " << JsonString(form.Edit2->Text())
-      << ", \"peakPointers\": " << JsonString(form.Edit3->Text())
-      << ", \"peakBytes\": " << JsonString(form.Edit4->Text()) << ", \"rows\": [";
+  const TJson head = {{"reportOn", Latin1ToUtf8(form.Edit1->Text())},
+                      {"createdAt", Latin1ToUtf8(form.Edit2->Text())},
+                      {"peakPointers", Latin1ToUtf8(form.Edit3->Text())},
+                      {"peakBytes", Latin1ToUtf8(form.Edit4->Text())}};
+  std::ostringstream start;
+  WriteJsonLine(head, start);
+  out << start.view().substr(0, start.view().size() - 1) << ", \"rows\": [";
+  // One row at a time: a report of a million rows is never held as a JSON
+  // document beside the grid.
   TMyGrid& grid = *MonitorGrid;
+  TJson item = {{"unit", ""}, {"line", ""}, {"bytes", ""}, {"contents", ""}, {"details", nullptr}};
+  TJson& cells = item;  // reused: its strings keep their buffers from row to row
   for (int row = 1; row < grid.RowCount(); ++row) {
-    if (row > 1) out << ", ";
-    out << "{\"unit\": " << JsonString(grid.Cells(0, row))
-        << ", \"line\": " << JsonString(grid.Cells(1, row))
-        << ", \"bytes\": " << JsonString(grid.Cells(2, row))
-        << ", \"contents\": " << JsonString(grid.Cells(3, row)) << ", \"details\": ";
-    if (const TStringList* details = DetailsOf(form, row)) {
-      out << '[';
-      for (int i = 0; i < details->Count(); ++i)
-        out << (i ? ", " : "") << JsonString(details->Strings(i));
-      out << ']';
-    } else {
-      out << "null";
+    static const char* const kNames[] = {"unit", "line", "bytes", "contents"};
+    for (int col = 0; col < 4; ++col) cells[kNames[col]] = Latin1ToUtf8(grid.Cells(col, row));
+    TJson& details = item["details"];
+    details = nullptr;
+    if (const TStringList* lines = DetailsOf(form, row)) {
+      details = TJson::array();
+      for (const std::string& line : lines->Items()) details.push_back(Latin1ToUtf8(line));
     }
-    out << '}';
+    if (row > 1) out << ", ";
+    WriteJsonLine(item, out);
   }
-  out << "], \"unitMap\": [";
-  for (int i = 0; i < form.UnitMap->Count(); ++i)
-    out << (i ? ", " : "") << JsonString(form.UnitMap->Strings(i));
-  out << "]}\n";
+  TJson unitMap = TJson::array();
+  for (const std::string& entry : form.UnitMap->Items()) unitMap.push_back(Latin1ToUtf8(entry));
+  out << "], \"unitMap\": ";
+  WriteJsonLine(unitMap, out);
+  out << "}\n";
 }
 
 }  // namespace glint

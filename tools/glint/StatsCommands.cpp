@@ -4,37 +4,19 @@
 #include <algorithm>
 #include <iostream>
 #include <new>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "rtl/SysUtils.h"
 #include "tools/glint/Commands.h"
 #include "tools/glint/GlintShow.h"
+#include "tools/glint/Json.h"
 #include "tools/glint/ReportStats.h"
 
 namespace glint {
 
 namespace {
 
-using json = nlohmann::ordered_json;
-
-// Report text is single-byte (a Windows code page); JSON is UTF-8. Each
-// byte above 0x7F is written as the code point of the same number, as
-// `glint show --json` does.
-std::string Utf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+using json = TJson;
 
 struct TLoadedReport {
   std::string Header[4];
@@ -140,16 +122,16 @@ int RunSummary(const std::vector<std::string>& args) {
     TLeakCount total;
     for (const TSiteSummary& site : sites) total.Add(site.Count);
     if (asJson) {
-      json out = {{"reportOn", Utf8(report.Header[0])},
-                  {"createdAt", Utf8(report.Header[1])},
-                  {"peakPointers", Utf8(report.Header[2])},
-                  {"peakBytes", Utf8(report.Header[3])},
+      json out = {{"reportOn", Latin1ToUtf8(report.Header[0])},
+                  {"createdAt", Latin1ToUtf8(report.Header[1])},
+                  {"peakPointers", Latin1ToUtf8(report.Header[2])},
+                  {"peakBytes", Latin1ToUtf8(report.Header[3])},
                   {"by", by},
                   {"sites", json::array()},
                   {"total", CountJson(total)}};
       for (const TSiteSummary& site : sites) {
-        json entry = {{"unit", Utf8(site.Unit)}};
-        if (byLine) entry["line"] = Utf8(site.Line);
+        json entry = {{"unit", Latin1ToUtf8(site.Unit)}};
+        if (byLine) entry["line"] = Latin1ToUtf8(site.Line);
         entry.update(CountJson(site.Count));
         out["sites"].push_back(std::move(entry));
       }
@@ -179,8 +161,8 @@ json DiffJson(const TReportDiff& diff) {
               {"gone", CountJson(diff.Gone)},
               {"sites", json::array()}};
   for (const TSiteDiff& site : diff.Sites)
-    out["sites"].push_back({{"unit", Utf8(site.Unit)},
-                            {"line", Utf8(site.Line)},
+    out["sites"].push_back({{"unit", Latin1ToUtf8(site.Unit)},
+                            {"line", Latin1ToUtf8(site.Line)},
                             {"status", site.Status()},
                             {"old", CountJson(site.Old)},
                             {"new", CountJson(site.New)},
