@@ -22,6 +22,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
+# The Windows kit as users get it: build/win32/GlintKit-<version>-win32.zip.
+cmake --build --preset win32 --target package
 
 # run_ctest BUILD_DIR CTEST_COMMAND...: runs the ctest command line (maybe
 # behind a wrapper) for BUILD_DIR and fails when a test fails, when none is

@@ -70,19 +70,6 @@ void DragColumnEdge(HWND monitor, int col, int dx) {
   SendMessageA(grid, WM_LBUTTONUP, 0, MAKELPARAM(right + dx, 5));
 }
 
-// A visible message box of the process, or nullptr.
-HWND VisibleBox(DWORD process) {
-  for (HWND box : TopLevelWindows("#32770", process))
-    if (IsWindowVisible(box)) return box;
-  return nullptr;
-}
-
-std::string BoxText(HWND box) {
-  char text[1024] = "";
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-  return text;
-}
-
 // Picks a form's item whose handling waits on a message box: the pick's
 // message returns only once the box is answered, so it runs on a thread of
 // its own. Waits for `findBox` to find the box, reads its text and answers
@@ -102,15 +89,6 @@ std::string PickAnsweringBox(HWND form, const std::string& item,
   }
   pick.join();
   return text;
-}
-
-void EndProcess(DWORD id) {
-  if (!id) return;
-  if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 10000);
-    CloseHandle(process);
-  }
 }
 
 class WineSettings : public ::testing::Test {

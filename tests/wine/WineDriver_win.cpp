@@ -337,4 +337,25 @@ int SendWithGlint(const std::string& hostPath, DWORD timeoutMs) {
   return send.Wait(timeoutMs);
 }
 
+HWND VisibleBox(DWORD process) {
+  for (HWND box : TopLevelWindows("#32770", process))
+    if (IsWindowVisible(box)) return box;
+  return nullptr;
+}
+
+std::string BoxText(HWND box) {
+  char text[1024] = "";
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+void EndProcess(DWORD id) {
+  if (!id) return;
+  if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+  }
+}
+
 }  // namespace glint::wine

@@ -141,4 +141,10 @@ TEditorState ReadEditor(HWND editor);
 // Runs `glint send` on a file and returns its exit status.
 int SendWithGlint(const std::string& hostPath, DWORD timeoutMs = 60000);
 
+// A visible message box (dialog class) of the process, or nullptr; the
+// text of a message box; ending a process that may still run (0: none).
+HWND VisibleBox(DWORD process);
+std::string BoxText(HWND box);
+void EndProcess(DWORD id);
+
 }  // namespace glint::wine
