@@ -142,14 +142,14 @@ std::size_t CipherWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in
                        std::size_t blocks, TWideMode mode, std::uint8_t* chain);
 
 // The best vector kernel CipherWide may take, so tests and benchmarks reach the ones a
-// processor with more features would not use: none (the scalar code), up to the AVX2
-// gathers, up to the AVX-512 gathers, or all, the AVX-512 byte slices too (the default).
-enum class TWideKernels : std::uint8_t { kNone, kAvx2, kAvx512, kAll };
+// processor with more features would not use: none (the scalar code), up to the AVX-512
+// gathers, or all, the byte slices too (the default).
+enum class TWideKernels : std::uint8_t { kNone, kAvx512, kAll };
 void LimitWideKernels(TWideKernels kernels);
-// The same by the names "none", "avx2", "avx512" and "all"; false for any other.
+// The same by the names "none", "avx512" and "all"; false for any other.
 bool LimitWideKernels(std::string_view name);
 // What a long run of blocks takes now, under the limit and on this processor: "scalar",
-// "avx2", "avx512" or "avx512-vbmi".
+// "avx512" (the gathers) or "avx512-vbmi" (the byte slices).
 const char* WideKernelName();
 
 }  // namespace glint::bfcore

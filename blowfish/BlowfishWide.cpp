@@ -3,15 +3,16 @@
 // operations per round and block); in vector registers that work is shared by many blocks,
 // leaving the table lookups as the limit. Two ways to look up:
 //  - byte slices (needs AVX-512 VBMI): 64 blocks, each S-box byte a 256-byte table read
-//    with byte permutes; bound by the permutes (about two cycles each), some 15% ahead of
-//    the gathers on the machines we build on;
-//  - gathers (AVX-512: sixteen blocks to a vector; AVX2: eight): a gather takes some twenty
+//    with byte permutes; bound by the permutes (about two cycles each), from some 15% to
+//    several times ahead of the gathers, by processor;
+//  - gathers: sixteen blocks to a vector; a gather of sixteen words takes some twenty
 //    cycles to deliver and the rounds of a vector are a serial chain, so several vectors run
 //    interleaved, reaching about the load ports' limit.
 // The CBC and CFB chaining is done in the vector registers too. Chosen at run time, the
 // same in 32-bit code (which has eight vector registers instead of 32, so fewer vectors
 // run interleaved); other processors and builds use the scalar kernels, which give the same
-// results. SSE2 has neither gathers nor byte permutes, so it gets no kernel of its own.
+// results. AVX2 gathers (eight blocks to a vector) measured no faster than the scalar
+// kernels, and SSE2 has neither gathers nor byte permutes, so neither has a kernel.
 #include "blowfish/BlowfishCore.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
@@ -32,7 +33,6 @@ void LimitWideKernels(TWideKernels kernels) { gWideKernels = kernels; }
 
 bool LimitWideKernels(std::string_view name) {
   constexpr std::pair<std::string_view, TWideKernels> kNames[] = {{"none", TWideKernels::kNone},
-                                                                  {"avx2", TWideKernels::kAvx2},
                                                                   {"avx512", TWideKernels::kAvx512},
                                                                   {"all", TWideKernels::kAll}};
   for (const auto& [known, kernels] : kNames) {
@@ -52,14 +52,6 @@ namespace {
 
 // GCC's detection also checks that the OS saves the vector state (XGETBV). The explicit
 // init makes a first call from another unit's static initialiser safe.
-bool HasAvx2() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
-
 bool HasWide() {
   static const bool has = [] {
     __builtin_cpu_init();
@@ -390,140 +382,26 @@ GLINT_BF_AVX512 std::size_t Run(const std::uint32_t* s, const std::uint32_t* p,
   return i;
 }
 
-// The AVX2 kernel: the gathers of the AVX-512 one on eight blocks to a vector. Whole runs of
-// eight blocks only; the scalar code takes the short tail.
-#define GLINT_BF_AVX2 __attribute__((target("avx2")))
-
-GLINT_BF_AVX2 inline __m256i F8(const std::uint32_t* s, __m256i x) {
-  const auto* t = reinterpret_cast<const int*>(s);
-  const __m256i byteMask = _mm256_set1_epi32(0xFF);
-  const __m256i a = _mm256_srli_epi32(x, 24);
-  const __m256i b = _mm256_and_si256(_mm256_srli_epi32(x, 16), byteMask);
-  const __m256i c = _mm256_and_si256(_mm256_srli_epi32(x, 8), byteMask);
-  const __m256i d = _mm256_and_si256(x, byteMask);
-  __m256i f =
-      _mm256_add_epi32(_mm256_i32gather_epi32(t, a, 4), _mm256_i32gather_epi32(t + 256, b, 4));
-  f = _mm256_xor_si256(f, _mm256_i32gather_epi32(t + 512, c, 4));
-  return _mm256_add_epi32(f, _mm256_i32gather_epi32(t + 768, d, 4));
-}
-
-GLINT_BF_AVX2 inline __m256i Key8(const std::uint32_t* p, bool decrypt, int n) {
-  return _mm256_set1_epi32(static_cast<int>(p[decrypt ? 17 - n : n]));
-}
-
-// Each block's predecessor: the four blocks of `z` moved up one, the top block of `before`
-// first.
-GLINT_BF_AVX2 inline __m256i Predecessors(__m256i z, __m256i before) {
-  return _mm256_alignr_epi8(z, _mm256_permute2x128_si256(before, z, 0x21), 8);
-}
-
-// G vectors of eight blocks, as Chunk: 2G input vectors of four raw blocks each. The lefts
-// and rights come out in the block order 0 1 4 5 2 3 6 7, which the unpacks at the end undo.
-template <int G, TWideMode M>
-GLINT_BF_AVX2 inline void Chunk8(const std::uint32_t* s, const std::uint32_t* p,
-                                 const std::uint8_t* in, std::uint8_t* out, __m256i& carry) {
-  constexpr bool kDecrypt = Deciphers(M);
-  constexpr bool kChained = M == TWideMode::kCbcDecrypt || M == TWideMode::kCfbDecrypt;
-  const __m256i swap = _mm256_broadcastsi128_si256(
-      _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12));
-  __m256i z[2 * G], prev[2 * G], l[G], r[G];
-  for (int j = 0; j < 2 * G; ++j) {
-    z[j] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32 * j));
-  }
-  if constexpr (kChained) {
-    prev[0] = Predecessors(z[0], carry);
-    for (int j = 1; j < 2 * G; ++j) prev[j] = Predecessors(z[j], z[j - 1]);
-    carry = z[2 * G - 1];
-  }
-  for (int g = 0; g < G; ++g) {
-    const int j = 2 * g;
-    const __m256i x0 = M == TWideMode::kCfbDecrypt ? prev[j] : z[j];
-    const __m256i x1 = M == TWideMode::kCfbDecrypt ? prev[j + 1] : z[j + 1];
-    const __m256 a = _mm256_castsi256_ps(_mm256_shuffle_epi8(x0, swap));
-    const __m256 b = _mm256_castsi256_ps(_mm256_shuffle_epi8(x1, swap));
-    l[g] =
-        _mm256_xor_si256(_mm256_castps_si256(_mm256_shuffle_ps(a, b, 0x88)), Key8(p, kDecrypt, 0));
-    r[g] = _mm256_castps_si256(_mm256_shuffle_ps(a, b, 0xDD));
-  }
-  for (int n = 1; n < 17; n += 2) {
-    const __m256i kOdd = Key8(p, kDecrypt, n);
-    const __m256i kEven = Key8(p, kDecrypt, n + 1);
-    for (int g = 0; g < G; ++g) r[g] = _mm256_xor_si256(r[g], _mm256_xor_si256(F8(s, l[g]), kOdd));
-    for (int g = 0; g < G; ++g) l[g] = _mm256_xor_si256(l[g], _mm256_xor_si256(F8(s, r[g]), kEven));
-  }
-  for (int g = 0; g < G; ++g) {
-    const int j = 2 * g;
-    // The halves leave swapped, as in the scalar core.
-    const __m256i left = _mm256_xor_si256(r[g], Key8(p, kDecrypt, 17));
-    __m256i y0 = _mm256_shuffle_epi8(_mm256_unpacklo_epi32(left, l[g]), swap);
-    __m256i y1 = _mm256_shuffle_epi8(_mm256_unpackhi_epi32(left, l[g]), swap);
-    if constexpr (M == TWideMode::kCbcDecrypt) {
-      y0 = _mm256_xor_si256(y0, prev[j]);
-      y1 = _mm256_xor_si256(y1, prev[j + 1]);
-    } else if constexpr (M == TWideMode::kCfbDecrypt) {
-      y0 = _mm256_xor_si256(y0, z[j]);
-      y1 = _mm256_xor_si256(y1, z[j + 1]);
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 64 * g), y0);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 64 * g + 32), y1);
-  }
-}
-
-template <TWideMode M>
-GLINT_BF_AVX2 std::size_t RunAvx2(const std::uint32_t* s, const std::uint32_t* p,
-                                  const std::uint8_t* in, std::uint8_t* out, std::size_t blocks,
-                                  std::uint8_t* chain) {
-  std::uint64_t chainBits;
-  std::memcpy(&chainBits, chain, 8);
-  __m256i carry = _mm256_set1_epi64x(static_cast<long long>(chainBits));
-  std::size_t i = 0;
-  for (; i + 8 * kGroups <= blocks; i += 8 * kGroups) {
-    Chunk8<kGroups, M>(s, p, in + 8 * i, out + 8 * i, carry);
-  }
-  for (; i + 8 <= blocks; i += 8) Chunk8<1, M>(s, p, in + 8 * i, out + 8 * i, carry);
-  if (i > 0) {
-    alignas(32) std::uint64_t lanes[4];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), carry);
-    std::memcpy(chain, &lanes[3], 8);
-    Wipe(lanes, sizeof lanes);
-  }
-  return i;
-}
-
-template <TWideMode M>
-std::size_t Dispatch(const std::uint32_t* s, const std::uint32_t* p, const std::uint8_t* in,
-                     std::uint8_t* out, std::size_t blocks, std::uint8_t* chain) {
-  if (gWideKernels >= TWideKernels::kAvx512 && HasWide()) {
-    return blocks >= kMinTail ? Run<M>(s, p, in, out, blocks, chain) : 0;
-  }
-  if (gWideKernels >= TWideKernels::kAvx2 && HasAvx2()) {
-    return RunAvx2<M>(s, p, in, out, blocks, chain);
-  }
-  return 0;
-}
-
 }  // namespace
 
 const char* WideKernelName() {
-  if (gWideKernels >= TWideKernels::kAvx512 && HasWide()) {
-    return gWideKernels == TWideKernels::kAll && HasSliced() ? "avx512-vbmi" : "avx512";
-  }
-  if (gWideKernels >= TWideKernels::kAvx2 && HasAvx2()) return "avx2";
-  return "scalar";
+  if (gWideKernels == TWideKernels::kNone || !HasWide()) return "scalar";
+  return gWideKernels == TWideKernels::kAll && HasSliced() ? "avx512-vbmi" : "avx512";
 }
 
 std::size_t CipherWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in, std::uint8_t* out,
                        std::size_t blocks, TWideMode mode, std::uint8_t* chain) {
+  if (gWideKernels == TWideKernels::kNone || !HasWide() || blocks < kMinTail) return 0;
   const std::uint32_t* boxes = &s[0][0];
   switch (mode) {
     case TWideMode::kEcbEncrypt:
-      return Dispatch<TWideMode::kEcbEncrypt>(boxes, p, in, out, blocks, chain);
+      return Run<TWideMode::kEcbEncrypt>(boxes, p, in, out, blocks, chain);
     case TWideMode::kEcbDecrypt:
-      return Dispatch<TWideMode::kEcbDecrypt>(boxes, p, in, out, blocks, chain);
+      return Run<TWideMode::kEcbDecrypt>(boxes, p, in, out, blocks, chain);
     case TWideMode::kCbcDecrypt:
-      return Dispatch<TWideMode::kCbcDecrypt>(boxes, p, in, out, blocks, chain);
+      return Run<TWideMode::kCbcDecrypt>(boxes, p, in, out, blocks, chain);
     case TWideMode::kCfbDecrypt:
-      return Dispatch<TWideMode::kCfbDecrypt>(boxes, p, in, out, blocks, chain);
+      return Run<TWideMode::kCfbDecrypt>(boxes, p, in, out, blocks, chain);
   }
   return 0;
 }

@@ -1,8 +1,8 @@
 // Blowfish throughput and key setup: TBlowfish against OpenSSL's libcrypto (BF_* API) and
 // libgcrypt on the same keys and data, every mode, 8 KiB and 1 MiB buffers. After the
 // runs it prints each reference's time divided by ours: above 1 means we are faster.
-// GLINT_BF_KERNELS=none (scalar only), =avx2 or =avx512 measures the kernels that processors
-// without AVX2, without AVX-512, or without its byte permutes would run.
+// GLINT_BF_KERNELS=none (scalar only) or =avx512 (gathers) measures the kernels that
+// processors without AVX-512, or without its byte permutes, would run.
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <benchmark/benchmark.h>
 #include <gcrypt.h>
@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
 
   if (const char* kernels = std::getenv("GLINT_BF_KERNELS")) {
     if (!glint::bfcore::LimitWideKernels(kernels)) {
-      std::fprintf(stderr, "GLINT_BF_KERNELS: none, avx2, avx512 or all\n");
+      std::fprintf(stderr, "GLINT_BF_KERNELS: none, avx512 or all\n");
       return 2;
     }
   }
