@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 // The kernels only reach their speed with every lane and round inlined into one body, so
@@ -140,9 +141,15 @@ enum class TWideMode : std::uint8_t { kEcbEncrypt, kEcbDecrypt, kCbcDecrypt, kCf
 std::size_t CipherWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in, std::uint8_t* out,
                        std::size_t blocks, TWideMode mode, std::uint8_t* chain);
 
-// Lets tests reach the kernels a processor with more features would not use: none of the
-// vector ones, only the gathers, or all (the default).
-enum class TWideKernels : std::uint8_t { kNone, kGathers, kAll };
+// The best vector kernel CipherWide may take, so tests and benchmarks reach the ones a
+// processor with more features would not use: none (the scalar code), up to the AVX-512
+// gathers, or all, the byte slices too (the default).
+enum class TWideKernels : std::uint8_t { kNone, kAvx512, kAll };
 void LimitWideKernels(TWideKernels kernels);
+// The same by the names "none", "avx512" and "all"; false for any other.
+bool LimitWideKernels(std::string_view name);
+// What a long run of blocks takes now, under the limit and on this processor: "scalar",
+// "avx512" (the gathers) or "avx512-vbmi" (the byte slices).
+const char* WideKernelName();
 
 }  // namespace glint::bfcore

@@ -1,18 +1,21 @@
-// blowfish/BlowfishWide.cpp: the wide kernels for independent blocks, in AVX-512 registers.
+// blowfish/BlowfishWide.cpp: the wide kernels for independent blocks, in vector registers.
 // Scalar code is bound by the byte extraction of the round function (about ten ALU
 // operations per round and block); in vector registers that work is shared by many blocks,
 // leaving the table lookups as the limit. Two ways to look up:
-//  - byte slices (needs VBMI): 64 blocks, each S-box byte a 256-byte table read with byte
-//    permutes; bound by the permutes (about two cycles each), some 15% ahead of the gathers
-//    on the machines we build on;
+//  - byte slices (needs AVX-512 VBMI): 64 blocks, each S-box byte a 256-byte table read
+//    with byte permutes; bound by the permutes (about two cycles each), from some 15% to
+//    several times ahead of the gathers, by processor;
 //  - gathers: sixteen blocks to a vector; a gather of sixteen words takes some twenty
 //    cycles to deliver and the rounds of a vector are a serial chain, so several vectors run
 //    interleaved, reaching about the load ports' limit.
-// The CBC and CFB chaining is done in the vector registers too. Chosen at run time; other
-// processors and builds use the scalar kernels, which give the same results.
+// The CBC and CFB chaining is done in the vector registers too. Chosen at run time, the
+// same in 32-bit code (which has eight vector registers instead of 32, so fewer vectors
+// run interleaved); other processors and builds use the scalar kernels, which give the same
+// results. AVX2 gathers (eight blocks to a vector) measured no faster than the scalar
+// kernels, and SSE2 has neither gathers nor byte permutes, so neither has a kernel.
 #include "blowfish/BlowfishCore.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 // GCC 12's AVX-512 headers start gathers from an undefined vector and then warn about it.
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
@@ -28,15 +31,44 @@ TWideKernels gWideKernels = TWideKernels::kAll;
 
 void LimitWideKernels(TWideKernels kernels) { gWideKernels = kernels; }
 
+bool LimitWideKernels(std::string_view name) {
+  constexpr std::pair<std::string_view, TWideKernels> kNames[] = {{"none", TWideKernels::kNone},
+                                                                  {"avx512", TWideKernels::kAvx512},
+                                                                  {"all", TWideKernels::kAll}};
+  for (const auto& [known, kernels] : kNames) {
+    if (name == known) {
+      gWideKernels = kernels;
+      return true;
+    }
+  }
+  return false;
+}
+
 #if defined(GLINT_BF_WIDE)
 
 namespace {
 
 #define GLINT_BF_AVX512 __attribute__((target("avx512f,avx512bw")))
 
-// Vectors of sixteen blocks in flight per gather pass: enough to cover a gather's latency
-// (two and four measure alike).
-constexpr int kGroups = 4;
+// GCC's detection also checks that the OS saves the vector state (XGETBV). The explicit
+// init makes a first call from another unit's static initialiser safe.
+bool HasWide() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  }();
+  return has;
+}
+
+bool HasSliced() {
+  static const bool has = HasWide() && __builtin_cpu_supports("avx512vbmi");
+  return has;
+}
+
+// Vectors in flight per gather pass: enough to cover a gather's latency (on x86-64 two and
+// four measure alike). 32-bit code has eight vector registers, which two vectors' halves
+// and the round's temporaries about fill.
+constexpr int kGroups = sizeof(void*) >= 8 ? 4 : 2;
 // A tail shorter than this goes to the scalar code, which finishes a few blocks sooner.
 constexpr std::size_t kMinTail = 4;
 
@@ -206,8 +238,10 @@ GLINT_BF_VBMI inline void AddSliced(__m512i (&a)[4], const __m512i (&b)[4]) {
     sum =
         _mm512_mask_add_epi8(_mm512_add_epi8(a[j], b[j]), carry, _mm512_add_epi8(a[j], b[j]), one);
     // With a carry in, the byte carries out when the sum wraps to or past a; else past it.
+    // (korq: 32-bit code would OR the 64-bit masks in general registers through memory.)
     if (j < 3) {
-      carry = _mm512_cmplt_epu8_mask(sum, a[j]) | _mm512_mask_cmpeq_epi8_mask(carry, sum, a[j]);
+      carry = _kor_mask64(_mm512_cmplt_epu8_mask(sum, a[j]),
+                          _mm512_mask_cmpeq_epi8_mask(carry, sum, a[j]));
     }
     a[j] = sum;
   }
@@ -314,12 +348,6 @@ GLINT_BF_VBMI std::size_t RunSliced(const std::uint32_t* s, const std::uint32_t*
   return i;
 }
 
-bool HasSliced() {
-  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                          __builtin_cpu_supports("avx512vbmi");
-  return has;
-}
-
 template <TWideMode M>
 GLINT_BF_AVX512 std::size_t Run(const std::uint32_t* s, const std::uint32_t* p,
                                 const std::uint8_t* in, std::uint8_t* out, std::size_t blocks,
@@ -354,12 +382,12 @@ GLINT_BF_AVX512 std::size_t Run(const std::uint32_t* s, const std::uint32_t* p,
   return i;
 }
 
-bool HasWide() {
-  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-  return has;
-}
-
 }  // namespace
+
+const char* WideKernelName() {
+  if (gWideKernels == TWideKernels::kNone || !HasWide()) return "scalar";
+  return gWideKernels == TWideKernels::kAll && HasSliced() ? "avx512-vbmi" : "avx512";
+}
 
 std::size_t CipherWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in, std::uint8_t* out,
                        std::size_t blocks, TWideMode mode, std::uint8_t* chain) {
@@ -379,6 +407,8 @@ std::size_t CipherWide(TSBoxes s, const std::uint32_t* p, const std::uint8_t* in
 }
 
 #else
+
+const char* WideKernelName() { return "scalar"; }
 
 std::size_t CipherWide(TSBoxes, const std::uint32_t*, const std::uint8_t*, std::uint8_t*,
                        std::size_t, TWideMode, std::uint8_t*) {

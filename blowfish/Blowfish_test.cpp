@@ -9,6 +9,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "blowfish/BlowfishCore.h"
@@ -348,24 +349,45 @@ TEST(BlowfishModes, BulkPathEqualsBlockByBlock) {
   }
 }
 
+struct TRestoreKernels {
+  ~TRestoreKernels() { bfcore::LimitWideKernels(bfcore::TWideKernels::kAll); }
+};
+
+// Each limit takes the best kernel the processor has within it, in every build: the Windows
+// builds once had no vector kernel at all.
+TEST(BlowfishModes, EachLimitTakesTheBestKernelTheProcessorHas) {
+  TRestoreKernels restore;
+  __builtin_cpu_init();
+  const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  const bool vbmi = avx512 && __builtin_cpu_supports("avx512vbmi");
+  const std::pair<const char*, const char*> expected[] = {{"none", "scalar"},
+                                                          {"avx512", avx512 ? "avx512" : "scalar"},
+                                                          {"all", vbmi     ? "avx512-vbmi"
+                                                                  : avx512 ? "avx512"
+                                                                           : "scalar"}};
+  for (const auto& [limit, kernel] : expected) {
+    ASSERT_TRUE(bfcore::LimitWideKernels(limit));
+    EXPECT_STREQ(bfcore::WideKernelName(), kernel) << limit;
+  }
+  EXPECT_FALSE(bfcore::LimitWideKernels("sse2"));
+}
+
 // Every kernel this processor can run (the scalar ones, the gathers, the byte slices), each
 // against the block-by-block path: counts that leave tails after 4, 8, 16 and 64 blocks,
 // a chain carried from one call into the next, odd addresses, in place and not.
 TEST(BlowfishModes, EveryKernelMatchesBlockByBlock) {
-  struct TRestore {
-    ~TRestore() { bfcore::LimitWideKernels(bfcore::TWideKernels::kAll); }
-  } restore;
+  TRestoreKernels restore;
   std::mt19937 random(9);
   std::vector<std::uint8_t> data(8 * 300 + 1);
   for (auto& b : data) b = static_cast<std::uint8_t>(random());
   for (auto kernels :
-       {bfcore::TWideKernels::kNone, bfcore::TWideKernels::kGathers, bfcore::TWideKernels::kAll}) {
+       {bfcore::TWideKernels::kNone, bfcore::TWideKernels::kAvx512, bfcore::TWideKernels::kAll}) {
     bfcore::LimitWideKernels(kernels);
     for (TCipherMode mode : {ECB, CBC, CFB}) {
       for (bool encrypt : {true, false}) {
         for (std::size_t blocks : {7u, 21u, 64u, 79u, 130u, 300u}) {
-          SCOPED_TRACE(testing::Message()
-                       << int(kernels) << " " << int{mode} << " " << encrypt << " " << blocks);
+          SCOPED_TRACE(testing::Message() << bfcore::WideKernelName() << " " << int{mode} << " "
+                                          << encrypt << " " << blocks);
           TBlowfish bulk, inPlace, single;
           for (TBlowfish* bf : {&bulk, &inPlace, &single}) {
             bf->SetCipherMode(mode);
