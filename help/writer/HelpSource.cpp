@@ -124,7 +124,8 @@ class TParser {
     TTopic& topic = FSource.Topics.back();
     if (text.starts_with("- ")) {
       topic.Paragraphs.push_back({TParagraphKind::Bullet, ParseRuns(Trim(text.substr(2)), line), line});
-    } else if (FOpen) {
+    } else if (FOpen && (topic.Paragraphs.back().Kind != TParagraphKind::Bullet ||
+                         raw.front() == ' ')) {
       std::vector<TRun>& runs = topic.Paragraphs.back().Runs;
       AddRun(runs, {" ", false, "", line});
       for (TRun& run : ParseRuns(text, line)) AddRun(runs, std::move(run));
@@ -214,7 +215,9 @@ class TParser {
 
   THelpSource FSource;
   std::map<std::uint32_t, std::size_t> FByHash;  // context hash -> topic index
-  bool FOpen = false;  // whether a text line continues the last paragraph
+  // Whether a text line continues the last paragraph; a bullet takes only
+  // indented lines.
+  bool FOpen = false;
 };
 
 }  // namespace
