@@ -4,6 +4,8 @@
 // up in |CONTEXT through its B+ tree, as WinHelp and Wine's winhlp32 do. And
 // hlpwrite itself, run on sources with errors: the message names the line,
 // the exit status is 1 and no help file is left behind.
+#include "help/writer/HlpWriter.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,7 +22,6 @@
 #include <vector>
 
 #include "help/writer/HelpSource.h"
-#include "help/writer/HlpWriter.h"
 
 namespace glint::help {
 namespace {
@@ -105,7 +106,8 @@ class TReader {
     EXPECT_EQ(U32(12), Size()) << "EntireFileSize";
     std::map<std::string, std::size_t> files;
     const std::size_t directory = U32(4) + 9;
-    for (std::size_t entry : Leaves(directory, [&](std::size_t at) { return StringZ(at).size() + 5; })) {
+    for (std::size_t entry :
+         Leaves(directory, [&](std::size_t at) { return StringZ(at).size() + 5; })) {
       const std::string name = StringZ(entry);
       const std::size_t header = U32(entry + name.size() + 1);
       EXPECT_GE(U32(header), U32(header + 4) + 9) << name << ": reserved space";
@@ -232,8 +234,10 @@ void WalkTopics(const TReader& file, std::size_t topic, std::vector<TTopicSeen>&
       }
       EXPECT_EQ(f, at + len1) << "commands fill LinkData1";
       EXPECT_EQ(s, text + len2) << "strings fill LinkData2";
-      if (topics.empty()) ADD_FAILURE() << "text before the first topic header";
-      else topics.back().Text += shown;
+      if (topics.empty())
+        ADD_FAILURE() << "text before the first topic header";
+      else
+        topics.back().Text += shown;
     }
     previous = pos;
     pos = d.U32(at + 12);
@@ -244,7 +248,8 @@ void WalkTopics(const TReader& file, std::size_t topic, std::vector<TTopicSeen>&
 // and |TTLBTREE need index pages and its topics span many topic blocks.
 std::string ManyTopics(int count) {
   std::string source = ".title Many\n.topic t0 Topic 0\n";
-  for (int i = 1; i < count; ++i) source += "- [[t" + std::to_string(i) + "|to " + std::to_string(i) + "]]\n";
+  for (int i = 1; i < count; ++i)
+    source += "- [[t" + std::to_string(i) + "|to " + std::to_string(i) + "]]\n";
   for (int i = 1; i < count; ++i) {
     source += ".topic t" + std::to_string(i) + " Topic " + std::to_string(i) + "\n";
     source += "Back to [[t" + std::to_string(i - 1) + "|the one before]], on to **the next** ";
@@ -270,7 +275,8 @@ TEST(HlpWriter, AViewerFindsEveryFileTopicAndJump) {
     const auto files = file.Directory();
     std::set<std::string> names;
     for (const auto& [name, at] : files) names.insert(name);
-    ASSERT_EQ(names, (std::set<std::string>{"|CONTEXT", "|FONT", "|SYSTEM", "|TOPIC", "|TTLBTREE"}));
+    ASSERT_EQ(names,
+              (std::set<std::string>{"|CONTEXT", "|FONT", "|SYSTEM", "|TOPIC", "|TTLBTREE"}));
 
     std::vector<TTopicSeen> topics;
     std::vector<TJumpSeen> jumps;
@@ -293,7 +299,8 @@ TEST(HlpWriter, AViewerFindsEveryFileTopicAndJump) {
     EXPECT_EQ(file.U16(system + 2), 21u);
     EXPECT_EQ(file.U16(system + 10), 0u);
     std::map<unsigned, std::size_t> records;
-    for (std::size_t at = system + 12; at < system + file.UsedSpace(system); at += 4 + file.U16(at + 2))
+    for (std::size_t at = system + 12; at < system + file.UsedSpace(system);
+         at += 4 + file.U16(at + 2))
       records[file.U16(at)] = at + 4;
     EXPECT_EQ(file.StringZ(records.at(1)), source.Title);
     EXPECT_EQ(file.U32(records.at(3)), topics.front().Offset) << "contents is the first topic";
@@ -404,7 +411,8 @@ TEST(Hlpwrite, SourceErrorsNameTheirLineAndWriteNothing) {
   EXPECT_EQ(help.Status, 0);
   EXPECT_TRUE(help.Out.starts_with("usage: hlpwrite SOURCE OUTPUT\n")) << help.Out;
   EXPECT_EQ(RunHlpwrite("", dir).Status, 2);
-  const TRunResult missing = RunHlpwrite("'" + (dir / "none.txt").string() + "' '" + output.string() + "'", dir);
+  const TRunResult missing =
+      RunHlpwrite("'" + (dir / "none.txt").string() + "' '" + output.string() + "'", dir);
   EXPECT_EQ(missing.Status, 1);
   EXPECT_EQ(missing.Err, "hlpwrite: cannot read " + (dir / "none.txt").string() + "\n");
   std::ofstream(source, std::ios::binary) << head << "Fine.\n";

@@ -69,8 +69,8 @@ std::vector<TRun> ParseRuns(std::string_view text, int line) {
       const std::string_view name = Trim(inner.substr(0, bar));
       const std::string_view shown = inner.substr(bar + 1);
       CheckContextName(name, line);
-      if (Trim(shown).empty()) throw THelpSourceError(line, "the jump to '" + std::string(name) +
-                                                               "' shows no text");
+      if (Trim(shown).empty())
+        throw THelpSourceError(line, "the jump to '" + std::string(name) + "' shows no text");
       runs.push_back({std::string(shown), false, std::string(name), line});
       pos = end + 2;
     }
@@ -123,9 +123,10 @@ class TParser {
     if (FSource.Topics.empty()) throw THelpSourceError(line, "text before the first '.topic'");
     TTopic& topic = FSource.Topics.back();
     if (text.starts_with("- ")) {
-      topic.Paragraphs.push_back({TParagraphKind::Bullet, ParseRuns(Trim(text.substr(2)), line), line});
-    } else if (FOpen && (topic.Paragraphs.back().Kind != TParagraphKind::Bullet ||
-                         raw.front() == ' ')) {
+      topic.Paragraphs.push_back(
+          {TParagraphKind::Bullet, ParseRuns(Trim(text.substr(2)), line), line});
+    } else if (FOpen &&
+               (topic.Paragraphs.back().Kind != TParagraphKind::Bullet || raw.front() == ' ')) {
       std::vector<TRun>& runs = topic.Paragraphs.back().Runs;
       AddRun(runs, {" ", false, "", line});
       for (TRun& run : ParseRuns(text, line)) AddRun(runs, std::move(run));
@@ -142,9 +143,11 @@ class TParser {
         space == std::string_view::npos ? std::string_view() : Trim(text.substr(space));
     if (word == ".title" || word == ".copyright") {
       if (!FSource.Topics.empty())
-        throw THelpSourceError(line, "'" + std::string(word) + "' must come before the first topic");
+        throw THelpSourceError(line,
+                               "'" + std::string(word) + "' must come before the first topic");
       std::string& field = word == ".title" ? FSource.Title : FSource.Copyright;
-      if (!field.empty()) throw THelpSourceError(line, "'" + std::string(word) + "' is given twice");
+      if (!field.empty())
+        throw THelpSourceError(line, "'" + std::string(word) + "' is given twice");
       if (rest.empty()) throw THelpSourceError(line, "'" + std::string(word) + "' needs a text");
       if (rest.size() > kMaxTitle)
         throw THelpSourceError(line, "'" + std::string(word) + "' is longer than " +
@@ -169,10 +172,12 @@ class TParser {
     const std::string_view title =
         space == std::string_view::npos ? std::string_view() : Trim(rest.substr(space));
     CheckContextName(name, line);
-    if (title.empty()) throw THelpSourceError(line, "topic '" + std::string(name) + "' has no title");
+    if (title.empty())
+      throw THelpSourceError(line, "topic '" + std::string(name) + "' has no title");
     if (title.size() > kMaxTitle)
-      throw THelpSourceError(line, "the title of topic '" + std::string(name) + "' is longer than " +
-                                       std::to_string(kMaxTitle) + " characters");
+      throw THelpSourceError(line, "the title of topic '" + std::string(name) +
+                                       "' is longer than " + std::to_string(kMaxTitle) +
+                                       " characters");
     const std::uint32_t hash = ContextHash(name);
     if (hash == 0)  // a jump to hash 0 opens the contents page
       throw THelpSourceError(line, "context name '" + std::string(name) + "' hashes to 0");
@@ -187,7 +192,8 @@ class TParser {
     }
     FByHash.emplace(hash, FSource.Topics.size());
     TTopic topic{std::string(name), std::string(title), {}, line};
-    topic.Paragraphs.push_back({TParagraphKind::Title, {{std::string(title), false, "", line}}, line});
+    topic.Paragraphs.push_back(
+        {TParagraphKind::Title, {{std::string(title), false, "", line}}, line});
     FSource.Topics.push_back(std::move(topic));
   }
 

@@ -38,8 +38,8 @@ struct TTopic {
 };
 
 struct THelpSource {
-  std::string Title;      // the help file's title
-  std::string Copyright;  // may be empty
+  std::string Title;           // the help file's title
+  std::string Copyright;       // may be empty
   std::vector<TTopic> Topics;  // the first is the contents page
 };
 

@@ -36,7 +36,9 @@ void Set32(TBytes& out, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-void PutText(TBytes& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
+void PutText(TBytes& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
 
 void PutStringZ(TBytes& out, std::string_view text) {
   PutText(out, text);
@@ -154,14 +156,14 @@ TBytes BTree(unsigned flags, std::size_t pageSize, std::string_view structure,
   TBytes description(16, 0);
   std::copy(structure.begin(), structure.end(), description.begin());
   Append(tree, description);
-  Put16(tree, 0);                                            // MustBeZero
-  Put16(tree, static_cast<unsigned>(pages.size() - levels)); // PageSplits: a split per page
-                                                             // beyond the first of a level
-  Put16(tree, static_cast<unsigned>(pages.size() - 1));      // RootPage: the last one made
-  Put16(tree, 0xFFFF);                                       // MustBeNegOne
-  Put16(tree, static_cast<unsigned>(pages.size()));          // TotalPages
-  Put16(tree, levels);                                       // NLevels
-  Put32(tree, static_cast<std::uint32_t>(entries.size()));   // TotalBtreeEntries
+  Put16(tree, 0);                                             // MustBeZero
+  Put16(tree, static_cast<unsigned>(pages.size() - levels));  // PageSplits: a split per page
+                                                              // beyond the first of a level
+  Put16(tree, static_cast<unsigned>(pages.size() - 1));       // RootPage: the last one made
+  Put16(tree, 0xFFFF);                                        // MustBeNegOne
+  Put16(tree, static_cast<unsigned>(pages.size()));           // TotalPages
+  Put16(tree, levels);                                        // NLevels
+  Put32(tree, static_cast<std::uint32_t>(entries.size()));    // TotalBtreeEntries
   if (tree.size() != kBTreeHeader) throw std::logic_error("BTREEHEADER size");
   for (const TBytes& page : pages) Append(tree, page);
   return tree;
@@ -188,10 +190,10 @@ TBytes FontFile() {
       {kBold, 24, 0, 0, 0},     // kHeadingFont: 12 pt
   };
   TBytes out;
-  Put16(out, 1);                                                // NumFacenames
-  Put16(out, std::size(kDescriptors));                          // NumDescriptors
-  Put16(out, 8);                                                // FacenamesOffset
-  Put16(out, 8 + kFaceSize);                                    // DescriptorsOffset
+  Put16(out, 1);                        // NumFacenames
+  Put16(out, std::size(kDescriptors));  // NumDescriptors
+  Put16(out, 8);                        // FacenamesOffset
+  Put16(out, 8 + kFaceSize);            // DescriptorsOffset
   TBytes face(kFaceSize, 0);
   const std::string_view arial = "Arial";
   std::copy(arial.begin(), arial.end(), face.begin());
@@ -199,8 +201,8 @@ TBytes FontFile() {
   for (const TDescriptor& d : kDescriptors) {
     Put8(out, d.Attributes);
     Put8(out, d.HalfPoints);
-    Put8(out, kSwiss);  // FontFamily
-    Put16(out, 0);      // FacenameIndex
+    Put8(out, kSwiss);                                        // FontFamily
+    Put16(out, 0);                                            // FacenameIndex
     Put8(out, d.Red), Put8(out, d.Green), Put8(out, d.Blue);  // foreground
     Put8(out, 0xFF), Put8(out, 0xFF), Put8(out, 0xFF);        // background (unused)
   }
@@ -212,9 +214,9 @@ TBytes FontFile() {
 constexpr std::uint32_t kTopicBlockSize = 4096;  // |SYSTEM Flags 0 with Minor 21
 constexpr std::uint32_t kBlockHeaderSize = 12;   // TOPICBLOCKHEADER
 constexpr std::uint32_t kBlockData = kTopicBlockSize - kBlockHeaderSize;
-constexpr std::uint32_t kLinkHeaderSize = 21;    // TOPICLINK up to RecordType
+constexpr std::uint32_t kLinkHeaderSize = 21;  // TOPICLINK up to RecordType
 constexpr std::uint8_t kTopicHeader = 0x02, kDisplayText = 0x20;
-constexpr std::size_t kTopicHeaderData1 = 28;    // TOPICHEADER of Windows 3.1
+constexpr std::size_t kTopicHeaderData1 = 28;  // TOPICHEADER of Windows 3.1
 
 // A TOPICLINK: its LinkData1 (after the 21-byte TOPICLINK header), its
 // LinkData2, and where the layout put it.
@@ -340,7 +342,8 @@ TLink HeaderLink(std::string_view title) {
 void LayOut(std::vector<TLink>& links) {
   std::uint32_t stream = 0, block = 0, characters = 0;
   for (TLink& link : links) {
-    if (kBlockData - stream % kBlockData < kLinkHeaderSize) stream += kBlockData - stream % kBlockData;
+    if (kBlockData - stream % kBlockData < kLinkHeaderSize)
+      stream += kBlockData - stream % kBlockData;
     if (stream / kBlockData != block) {
       block = stream / kBlockData;
       characters = 0;  // TOPICOFFSETs count from the first link of each block
@@ -374,12 +377,12 @@ std::vector<TLink> TopicLinks(const THelpSource& source, std::vector<std::size_t
     std::uint32_t size = 0;
     for (std::size_t i = first; i < end; ++i) size += links[i].Size();
     Set32(header.Data1, 0, size);  // BlockSize: the topic's records
-    Set32(header.Data1, 4, t > 0 ? links[headers[t - 1]].Offset : kNone);            // BrowseBck
-    Set32(header.Data1, 8, t + 2 < headers.size() ? links[end].Offset : kNone);      // BrowseFor
-    Set32(header.Data1, 12, static_cast<std::uint32_t>(t));                          // TopicNum
-    Set32(header.Data1, 16, kNone);                                                  // NonScroll
-    Set32(header.Data1, 20, first + 1 < end ? links[first + 1].Pos : kNone);         // Scroll
-    Set32(header.Data1, 24, links[end].Pos);                                         // NextTopic
+    Set32(header.Data1, 4, t > 0 ? links[headers[t - 1]].Offset : kNone);        // BrowseBck
+    Set32(header.Data1, 8, t + 2 < headers.size() ? links[end].Offset : kNone);  // BrowseFor
+    Set32(header.Data1, 12, static_cast<std::uint32_t>(t));                      // TopicNum
+    Set32(header.Data1, 16, kNone);                                              // NonScroll
+    Set32(header.Data1, 20, first + 1 < end ? links[first + 1].Pos : kNone);     // Scroll
+    Set32(header.Data1, 24, links[end].Pos);                                     // NextTopic
   }
   TLink& last = links.back();
   for (std::size_t at = 4; at < kTopicHeaderData1; at += 4) Set32(last.Data1, at, kNone);
@@ -404,10 +407,10 @@ TBytes TopicFile(const std::vector<TLink>& links) {
   for (std::size_t i = 0; i < links.size(); ++i) {
     const TLink& link = links[i];
     TBytes header;
-    Put32(header, link.Size());                                           // BlockSize
-    Put32(header, static_cast<std::uint32_t>(link.Data2.size()));         // DataLen2
-    Put32(header, i > 0 ? links[i - 1].Pos : kNone);                      // PrevBlock
-    Put32(header, i + 1 < links.size() ? links[i + 1].Pos : kNone);       // NextBlock
+    Put32(header, link.Size());                                                      // BlockSize
+    Put32(header, static_cast<std::uint32_t>(link.Data2.size()));                    // DataLen2
+    Put32(header, i > 0 ? links[i - 1].Pos : kNone);                                 // PrevBlock
+    Put32(header, i + 1 < links.size() ? links[i + 1].Pos : kNone);                  // NextBlock
     Put32(header, static_cast<std::uint32_t>(kLinkHeaderSize + link.Data1.size()));  // DataLen1
     Put8(header, link.Type);
     std::uint32_t stream = write(link.Stream, header);
@@ -533,10 +536,10 @@ TBytes FileSystem(std::vector<TInternalFile> files) {
   const std::size_t total = directoryStart + kFileHeaderSize + directory.size();
 
   TBytes out;
-  Put32(out, 0x00035F3F);                                     // Magic
-  Put32(out, static_cast<std::uint32_t>(directoryStart));     // DirectoryStart
-  Put32(out, kNone);                                          // FirstFreeBlock: none
-  Put32(out, static_cast<std::uint32_t>(total));              // EntireFileSize
+  Put32(out, 0x00035F3F);                                  // Magic
+  Put32(out, static_cast<std::uint32_t>(directoryStart));  // DirectoryStart
+  Put32(out, kNone);                                       // FirstFreeBlock: none
+  Put32(out, static_cast<std::uint32_t>(total));           // EntireFileSize
   for (const TInternalFile& file : files) {
     PutFileHeader(out, file.Data.size());
     Append(out, file.Data);

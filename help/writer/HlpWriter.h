@@ -1,9 +1,9 @@
-// help/writer/HlpWriter.h: turns a help source into the bytes of a WinHelp 3.1
-// help file (readable by WinHelp 3.1 and 4.0 and by Wine's winhlp32), in the
-// format described in "The Windows Help File Format" (helpfile.txt of
-// M. Winterhoff's helpdeco): an internal file system whose directory is a
-// B+ tree, holding |SYSTEM, |FONT, |TOPIC (uncompressed), |CONTEXT and
-// |TTLBTREE.
+// help/writer/HlpWriter.h: turns a help source into the bytes of a help file
+// in the format of WinHelp 3.1 (which WinHelp 4.0 reads too), as "The Windows
+// Help File Format" (helpfile.txt of M. Winterhoff's helpdeco) describes it:
+// an internal file system whose directory is a B+ tree, holding |SYSTEM,
+// |FONT, |TOPIC (not compressed), |CONTEXT and |TTLBTREE. Wine's winhlp32
+// opens it (tests/wine/help-viewer.sh).
 #pragma once
 
 #include <cstdint>

@@ -51,7 +51,9 @@ std::string PageText(HWND viewer) {
   return text ? WindowText(text) : std::string();
 }
 
-std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+std::string FirstLine(const std::string& text) {
+  return text.substr(0, text.find_first_of("\r\n"));
+}
 
 // Runs `action`, which may wait on the viewer, on a thread of its own while
 // this one waits for the viewer to show a page beginning with `firstLine`.
@@ -87,8 +89,8 @@ HWND ActAndWaitForPage(const std::function<void()>& action, const std::string& f
 
 void Open(const std::string& file, const std::string& firstLine) {
   const std::string path = WinPath(file);
-  HWND viewer = ActAndWaitForPage(
-      [path] { WinHelpA(nullptr, path.c_str(), HELP_CONTENTS, 0); }, firstLine);
+  HWND viewer =
+      ActAndWaitForPage([path] { WinHelpA(nullptr, path.c_str(), HELP_CONTENTS, 0); }, firstLine);
   RECT r{};
   GetWindowRect(viewer, &r);
   std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
