@@ -16,10 +16,7 @@ string(REPLACE "\n" "\r\n" readme "${readme}")
 file(WRITE ${CMAKE_BINARY_DIR}/kit-files/ReadMe.txt "${readme}")
 install(FILES ${CMAKE_BINARY_DIR}/kit-files/ReadMe.txt DESTINATION .)
 
-get_property(help_file GLOBAL PROPERTY GLINT_HELP_FILE)
-if(help_file)
-  install(FILES ${help_file} DESTINATION .)
-endif()
+# Glint.hlp installs itself beside them (help/CMakeLists.txt).
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(GLINT_KIT_ARCH win64)

@@ -358,4 +358,9 @@ void EndProcess(DWORD id) {
   }
 }
 
+std::string HelpPageText(HWND viewer) {
+  HWND text = GetDlgItem(viewer, kHelpTextWindowId);
+  return text ? WindowText(text) : std::string();
+}
+
 }  // namespace glint::wine

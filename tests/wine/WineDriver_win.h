@@ -147,4 +147,9 @@ HWND VisibleBox(DWORD process);
 std::string BoxText(HWND box);
 void EndProcess(DWORD id);
 
+// The text of the page Wine's help viewer (a window of class MS_WINHELP)
+// shows, read from its rich edit with WM_GETTEXT.
+constexpr int kHelpTextWindowId = 0x701;
+std::string HelpPageText(HWND viewer);
+
 }  // namespace glint::wine
