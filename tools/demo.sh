@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The main job: shows a sample leak report the way the monitor window does.
 # Builds the Windows modules, lays out the kit (Setup.exe beside
-# GlintMonExpert4.dll), runs Setup.exe in a Wine prefix of its own to register
-# the add-in, starts the IDE stand-in with the monitor open and sends the
-# report with `glint send`. With a display the windows stay
+# GlintMonExpert4.dll and Glint.hlp), runs Setup.exe in a Wine prefix of its
+# own to register the add-in, starts the IDE stand-in with the monitor open
+# and sends the report with `glint send`. With a display the windows stay
 # open until you close the stand-in; without one it runs on a private Xvfb,
 # saves a screenshot and says where.
 set -euo pipefail
@@ -21,14 +21,14 @@ if ! glint_host_runs_i386; then
   preset=win64
 fi
 cmake --preset $preset >/dev/null
-cmake --build --preset $preset -j "$(nproc)" --target GlintHost glint GlintMonExpert4 Setup
+cmake --build --preset $preset -j "$(nproc)" --target GlintHost glint GlintMonExpert4 Setup glint_help
 build=$PWD/build/$preset
 glint_use_wine $preset "$build"
 host=$build/ide/host/GlintHost.exe
 glint=$build/tools/glint/glint.exe
 kit=$build/kit
 mkdir -p "$kit"
-cp "$build/monitor/win32/GlintMonExpert4.dll" "$build/setup/Setup.exe" "$kit/"
+cp "$build/monitor/win32/GlintMonExpert4.dll" "$build/setup/Setup.exe" "$build/help/Glint.hlp" "$kit/"
 winpath() { echo "Z:${1//\//\\}"; }
 
 export WINEPREFIX=$build/demo-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
