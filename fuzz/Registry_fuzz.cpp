@@ -5,7 +5,8 @@
 //
 // Properties: a refused file changes nothing in the registry (a checked
 // file the registry then refuses leaves it empty); a loaded file saved in
-// its own style loads again, to the same bytes when saved once more.
+// its own style (which only a single-byte file may refuse) loads again, to
+// the same bytes when saved once more.
 #include <cstdint>
 #include <string>
 
@@ -53,7 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   std::string saved, again;
-  Check(MemRegistryExport(style, &saved, &error), "a loaded file saves in its own style");
+  if (!MemRegistryExport(style, &saved, &error)) {
+    Check(style.Encoding == TRegEncoding::Ansi, "only a single-byte file can refuse a save");
+    return 0;
+  }
   TRegFileStyle reloaded;
   Check(MemRegistryImport(saved, &error, &reloaded), "a saved registry file loads again");
   Check(MemRegistryExport(reloaded, &again) && again == saved,
