@@ -5,8 +5,8 @@
 //
 // Properties: a refused file changes nothing in the registry (a checked
 // file the registry then refuses leaves it empty); a loaded file saved in
-// its own style (which only a single-byte file may refuse) loads again, to
-// the same bytes when saved once more.
+// its own style (which only a single-byte file may refuse) loads again as
+// the same registry, and saves to the same bytes once more.
 #include <cstdint>
 #include <string>
 
@@ -53,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "a refused file changes nothing");
     return 0;
   }
+  const std::string loaded = MemRegistryExport();
   std::string saved, again;
   if (!MemRegistryExport(style, &saved, &error)) {
     Check(style.Encoding == TRegEncoding::Ansi, "only a single-byte file can refuse a save");
@@ -60,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   TRegFileStyle reloaded;
   Check(MemRegistryImport(saved, &error, &reloaded), "a saved registry file loads again");
+  Check(MemRegistryExport() == loaded, "a saved file loads as the same registry");
   Check(MemRegistryExport(reloaded, &again) && again == saved,
         "a reloaded file saves to the same bytes");
   return 0;
