@@ -18,7 +18,9 @@
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 // GCC 12's AVX-512 headers start gathers from an undefined vector and then warn about it.
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#ifndef __clang__
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 #define GLINT_BF_WIDE 1
 #endif

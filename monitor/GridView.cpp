@@ -2,6 +2,7 @@
 // sorting, the detail pop-up, the jump to a source line and the layout
 // handlers.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -166,7 +167,8 @@ void TGlintMonitor::JumpToCode(const std::string& unitName, int line) {
 
   if (IdeVersion == 2) {
     // The oldest IDE shows no cursor line of its own: mark the line.
-    const TCharPos start{0, line}, after{0, line + 1};
+    // A line number from the report may be the largest there is.
+    const TCharPos start{0, line}, after{0, line < INT32_MAX ? line + 1 : line};
     editor->SetBlockVisible(false);
     editor->SetBlockType(btLine);
     editor->SetBlockStart(&start);

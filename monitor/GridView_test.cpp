@@ -241,6 +241,12 @@ TEST_F(JumpToCode, OldestIdeMarksTheLineAsALineBlock) {
   EXPECT_EQ(editor->BlockStart.Line, 10);
   EXPECT_EQ(editor->BlockStart.CharIndex, 0);
   EXPECT_EQ(editor->BlockAfter.Line, 11);
+
+  // The largest line number there is: the block must not end before it starts.
+  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain $7FFFFFFF 8 x\nUnit Map:\nMain ") +
+       kFile + "\n");
+  Jump(1);
+  EXPECT_GE(editor->BlockAfter.Line, editor->BlockStart.Line);
 }
 
 TEST_F(JumpToCode, MissingUnitModuleEditorOrViewEndsQuietly) {

@@ -204,9 +204,13 @@ bool TryStrToDate(std::string_view s, double& value, const TFormatSettings& fs) 
         break;
     }
     if (yearLength <= 2) {
-      const int centuryBase = CurrentYear() - fs.TwoDigitYearCenturyWindow;
-      y += centuryBase / 100 * 100;
-      if (fs.TwoDigitYearCenturyWindow > 0 && y < centuryBase) y += 100;
+      // Wide: the window is the caller's number, and one far out of range
+      // must give a year out of range, not an overflow.
+      const std::int64_t centuryBase = std::int64_t{CurrentYear()} - fs.TwoDigitYearCenturyWindow;
+      std::int64_t year = y + centuryBase / 100 * 100;
+      if (fs.TwoDigitYearCenturyWindow > 0 && year < centuryBase) year += 100;
+      if (year < 1 || year > 9999) return false;
+      y = static_cast<int>(year);
     }
   } else {
     y = CurrentYear();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 
 #include "rtl/SysUtils.h"
 
@@ -140,6 +141,12 @@ TEST(Conversions, DateWithoutYearOrWithTwoDigitsUsesTheCurrentCentury) {
   EXPECT_EQ(StrToDate("1/2/99", fs), Day(year / 100 * 100 + 99, 1, 2));
   // Three or four digits are taken as written.
   EXPECT_EQ(StrToDate("1/2/0099", fs), Day(99, 1, 2));
+  // A window far outside the years puts a two-digit year outside them too.
+  double day = 0;
+  for (int window : {INT_MIN, INT_MAX}) {
+    fs.TwoDigitYearCenturyWindow = window;
+    EXPECT_FALSE(TryStrToDate("1/2/99", day, fs)) << window;
+  }
 }
 
 TEST(Conversions, DateMustBeTheWholeText) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the native and the Windows (mingw-w64) presets and runs all tests:
-# the native suites, then the Windows build's suites under Wine (on a host
-# that cannot run 32-bit programs, those of the 64-bit build of the same
-# sources).
+# the native suites, again under the sanitizers (preset asan), each fuzz
+# target for a minute (preset fuzz), then the Windows build's suites under
+# Wine (on a host that cannot run 32-bit programs, those of the 64-bit build
+# of the same sources).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash .ci/install-deps
@@ -51,6 +52,16 @@ run_ctest() {
 
 status=0
 run_ctest build/native ctest -j "$jobs" || status=1
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, any
+# report fatal.
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+run_ctest build/asan ctest -j "$jobs" || status=1
+# Each fuzz target for a minute over a copy of its seeds (fuzz/run-fuzzer.sh);
+# a crash, leak, timeout or undefined behaviour fails it.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+run_ctest build/fuzz ctest -j "$jobs" || status=1
 # Tests of the Windows build run under Wine in a throw-away prefix on a
 # virtual display; without Wine they cannot pass.
 if ! command -v wine >/dev/null; then

@@ -79,7 +79,7 @@ struct TRegFileStyle {
 // Version 5.00", [ROOT\path] sections, "Name"="data"), as UTF-8 text with "\n" breaks.
 std::string MemRegistryExport();
 // The bytes a file written in `style` holds; false only when a single-byte file cannot
-// hold a character.
+// hold the text (EncodeRegFile).
 bool MemRegistryExport(const TRegFileStyle& style, std::string* bytes,
                        std::string* error = nullptr);
 // Replaces the registry with the keys and values of an export, in any encoding the

@@ -165,6 +165,24 @@ TEST_F(MemRegistryText, ChangesAreWrittenInTheLoadedStyle) {
       << saved;
 }
 
+// A single-byte file is written only when it reads back as the same registry: "\xC3\xA9"
+// ("Ã©") alone would read back as UTF-8 ("é"), once "\xE9" no longer keeps it single-byte.
+TEST_F(MemRegistryText, SingleByteFileThatWouldReadBackAsUtf8IsNotWritten) {
+  TRegFileStyle style;
+  ASSERT_TRUE(MemRegistryImport("REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"\xC3\xA9\"=\"\xE9\"\n",
+                                nullptr, &style));
+  EXPECT_EQ(style.Encoding, TRegEncoding::Ansi);
+  std::string saved, error;
+  ASSERT_TRUE(MemRegistryExport(style, &saved));
+  ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "A"), ERROR_SUCCESS);
+  TRegKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "\xC3\xA9", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            key.Out(), nullptr),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(MemRegistryExport(style, &saved, &error));
+  EXPECT_NE(error.find("read back as UTF-8"), std::string::npos) << error;
+}
+
 TEST_F(MemRegistryText, DeletionsApplyInOrder) {
   ASSERT_TRUE(
       MemRegistryImport("REGEDIT4\n"

@@ -289,6 +289,14 @@ bool EncodeRegFile(std::string_view text, TRegEncoding encoding, std::string* by
         }
         *bytes += static_cast<char>(byte);
       }
+      // Single-byte text whose bytes happen to be valid UTF-8 ("\xC3\xA9" for "Ã©") would
+      // be read back as UTF-8, as other text than was saved.
+      if (std::size_t bad = 0;
+          std::any_of(bytes->begin(), bytes->end(), [](char b) { return (b & 0x80) != 0; }) &&
+          ValidUtf8(*bytes, &bad)) {
+        *error = "the text would read back as UTF-8 from a single-byte file";
+        return false;
+      }
       return true;
     case TRegEncoding::Utf16Bom:
       break;

@@ -26,7 +26,8 @@ namespace glint::win32 {
 // Windows-1252. Line breaks are left as they are. Errors name the line.
 bool DecodeRegFile(std::string_view bytes, TRegEncoding* encoding, std::string* text,
                    std::string* error);
-// The reverse; fails only for a character a single-byte file cannot hold.
+// The reverse; fails only for a single-byte file: for a character it cannot hold, and for
+// text whose bytes would read back as UTF-8.
 bool EncodeRegFile(std::string_view text, TRegEncoding encoding, std::string* bytes,
                    std::string* error);
 
