@@ -61,3 +61,13 @@ function(glint_add_bench name)
   add_executable(${name} ${B_SOURCES})
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark glint_warnings)
 endfunction()
+
+# What a component package's API macro expands to while the package is built
+# (GLINT_DLL_EXPORT) and for the programs that link it (GLINT_DLL_IMPORT).
+if(WIN32)
+  set(GLINT_DLL_EXPORT "__declspec(dllexport)")
+  set(GLINT_DLL_IMPORT "__declspec(dllimport)")
+else()
+  set(GLINT_DLL_EXPORT "__attribute__((visibility(\"default\")))")
+  set(GLINT_DLL_IMPORT "")
+endif()
