@@ -5,8 +5,8 @@
 # measured in the same run, and the Windows figure over the native one.
 #
 # Builds nothing: build the native preset and the Windows one first. The Windows build is
-# win32 where this host runs 32-bit programs, else win64 (the same sources as 64-bit code),
-# as tools/test-all.sh chooses; `compare.sh win64` picks one. Other work on the machine
+# win32 where this host runs 32-bit programs under Wine, else win64 (the same sources as
+# 64-bit code), as tools/test-all.sh chooses; `compare.sh win64` picks one. Other work on the machine
 # disturbs the figures: blowfish_timing keeps each case's fastest run, blowfish_bench gives
 # its mean over CPU time; both vary most for the serial modes.
 set -euo pipefail
@@ -15,7 +15,8 @@ cd "$(dirname "$0")/../.."
 
 windows=${1:-}
 if [ -z "$windows" ]; then
-  if glint_host_runs_i386; then windows=win32; else windows=win64; fi
+  glint_pick_windows_build
+  windows=$GLINT_WINDOWS
 fi
 bench=build/native/bench/blowfish/blowfish_bench
 native=build/native/bench/blowfish/blowfish_timing
@@ -32,9 +33,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
-if [ "$windows" = win64 ] && ! glint_host_runs_i386; then
-  echo "This host cannot run 32-bit programs: the Windows figures are the 64-bit build's."
-fi
+[ -n "${GLINT_WINDOWS_WHY:-}" ] && echo "$GLINT_WINDOWS_WHY"
 
 "$bench" --benchmark_filter='^Glint/[A-Za-z]+/1048576' --benchmark_out="$tmp/bench.csv" \
   --benchmark_out_format=csv >/dev/null 2>&1
