@@ -9,6 +9,10 @@ endif()
 
 # Import libraries stay out: the kit is for running, not for linking.
 install(TARGETS ${GLINT_KIT_PROGRAMS} RUNTIME DESTINATION .)
+# Just what the kit holds, for a host that builds the kit but cannot test it:
+#   cmake --build build/win32 --target glint_kit && cd build/win32 && cpack
+add_custom_target(glint_kit)
+add_dependencies(glint_kit ${GLINT_KIT_PROGRAMS} glint_help)
 
 # The read-me is kept with LF endings and shipped with CR LF, for Notepad.
 file(READ ${PROJECT_SOURCE_DIR}/setup/ReadMe.txt readme)

@@ -15,11 +15,10 @@ report=${1:-samples/inventory.gln}
 report=$(cd "$(dirname "$report")" && pwd)/$(basename "$report")
 
 . tests/wine/wine-arch.sh
-preset=win32
-if ! glint_host_runs_i386; then
-  echo "This host cannot run 32-bit programs: the demo uses the 64-bit build of the same sources."
-  preset=win64
-fi
+glint_pick_windows_build
+preset=$GLINT_WINDOWS
+echo "$GLINT_WINDOWS_WHY"
+. tools/build-env.sh
 cmake --preset $preset >/dev/null
 cmake --build --preset $preset -j "$(nproc)" --target GlintHost glint GlintMonExpert4 Setup glint_help
 build=$PWD/build/$preset
