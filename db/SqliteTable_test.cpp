@@ -182,6 +182,18 @@ TEST_F(SqliteTable, LocateTellsIntegersADoubleWouldRound) {
   EXPECT_EQ(FTable.RecNo(), 1);
 }
 
+// A failed post must not leave its transaction open: the connection could not begin another,
+// and every later post would join the dead one and never reach the file.
+TEST_F(SqliteTable, FailedPostRollsItsTransactionBack) {
+  Open("CREATE TABLE t (id INTEGER PRIMARY KEY, s TEXT NOT NULL)");
+  FTable.Append();
+  EXPECT_THROW(FTable.Post(), ESqliteError);
+  FTable.Cancel();
+  EXPECT_NO_THROW(FConnection.ExecSql("BEGIN; COMMIT"));
+  AddRecord(FTable, {{"s", "kept"}});
+  EXPECT_NE(sqlite3_get_autocommit(FConnection.Handle()), 0);  // committed
+}
+
 TEST_F(SqliteTable, PostJoinsTheCallersTransaction) {
   Open("CREATE TABLE t (id INTEGER PRIMARY KEY, s TEXT)");
   FConnection.ExecSql("BEGIN");
