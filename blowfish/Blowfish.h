@@ -137,6 +137,9 @@ class GLINT_BFC_API TBlowfish : public TComponent {
   // Runs `blocks` whole blocks through the current mode, several independent blocks at
   // once where the mode allows; results and chain as block by block.
   void ProcessBlocks(bool encrypt, const std::uint8_t* in, std::uint8_t* out, std::size_t blocks);
+  // The pad length (1 to 8) the final plain block `last` ends with, 0 when it does not end
+  // in valid padding: the one check of every padded path.
+  static int PadLength(const std::uint8_t* last);
   // Decrypts `data` (whole blocks) in place and checks the padding; on -3 the chain is
   // restored and `data` wiped.
   [[nodiscard]] int DecryptPadded(std::string& data, std::size_t& plainLength);

@@ -90,16 +90,16 @@ struct TFileCloser {
 };
 using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
 
-bool PadByteOk(const std::uint8_t* block) {
-  const std::uint8_t pad = block[7];
-  if (pad < 1 || pad > 8) return false;
-  for (int i = 8 - pad; i < 8; ++i) {
-    if (block[i] != pad) return false;
-  }
-  return true;
-}
-
 }  // namespace
+
+int TBlowfish::PadLength(const std::uint8_t* last) {
+  const int pad = last[7];
+  if (pad < 1 || pad > 8) return 0;
+  for (int i = 8 - pad; i < 7; ++i) {
+    if (last[i] != pad) return 0;
+  }
+  return pad;
+}
 
 int TBlowfish::CheckReady() const {
   if (!FInitialised) return kBfNotInitialised;
@@ -168,12 +168,13 @@ int TBlowfish::DecryptPadded(std::string& data, std::size_t& plainLength) {
   std::memcpy(chain, FChain, sizeof chain);
   auto* bytes = reinterpret_cast<std::uint8_t*>(data.data());
   ProcessBlocks(false, bytes, bytes, data.size() / kBlockSize);
-  if (!PadByteOk(bytes + data.size() - kBlockSize)) {
+  const int pad = PadLength(bytes + data.size() - kBlockSize);
+  if (pad == 0) {
     std::memcpy(FChain, chain, sizeof chain);
     bfcore::Wipe(data.data(), data.size());
     return kBfInvalidData;
   }
-  plainLength = data.size() - bytes[data.size() - 1];
+  plainLength = data.size() - static_cast<std::size_t>(pad);
   return kBfOk;
 }
 
@@ -259,11 +260,12 @@ int TBlowfish::DecryptFrom(TByteSource& source, TByteSink& sink) {
       break;
     }
     ProcessBlocks(false, FData, FData, total / kBlockSize);
-    if (!PadByteOk(FData + total - kBlockSize)) {
+    const int pad = PadLength(FData + total - kBlockSize);
+    if (pad == 0) {
       result = kBfInvalidData;
       break;
     }
-    if (!sink.Write(FData, total - FData[total - 1])) result = kBfFileError;
+    if (!sink.Write(FData, total - static_cast<std::size_t>(pad))) result = kBfFileError;
     break;
   }
   if (result != kBfOk) std::memcpy(FChain, chain, sizeof chain);

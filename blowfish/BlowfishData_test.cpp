@@ -241,6 +241,59 @@ TEST_F(BlowfishFiles, RoundTripInPlaceAndToAnotherName) {
   EXPECT_EQ(FileCount(), 2u);  // no temporary left behind
 }
 
+// Final plain blocks whose padding is just valid or just not, through every padded path: a
+// check that skips a pad byte or lets 0 or 9 pass, on any path, fails here.
+TEST_F(BlowfishFiles, EveryPaddedPathChecksThePaddingAlike) {
+  const struct {
+    const char* what;
+    std::string last;
+    int plainSize;  // -1: invalid
+  } kBlocks[] = {
+      {"one pad byte", "abcdefg\x01", 15},
+      {"a whole pad block", std::string(8, '\x08'), 8},
+      {"two pad bytes", "abcdef\x02\x02", 14},
+      {"pad 0", std::string("abcdefg\0", 8), -1},
+      {"pad 9", std::string(8, '\x09'), -1},
+      {"a wrong byte before the last", "abcdef\x01\x02", -1},
+      {"a wrong first pad byte", "\x07" + std::string(7, '\x08'), -1},
+  };
+  for (TCipherMode mode : {ECB, CBC, CFB, OFB}) {
+    for (const auto& b : kBlocks) {
+      SCOPED_TRACE(testing::Message() << int{mode} << " " << b.what);
+      // A first block of 9s would make a pad of 9 look whole to a check that reached it.
+      const std::string plain = std::string(8, '\x09') + b.last;
+      std::string cipher(plain.size(), '\0');
+      TBlowfish enc;
+      Prepare(enc, mode, smNormal);
+      ASSERT_EQ(enc.EncryptBuffer(plain.data(), cipher.data(), plain.size()), kBfOk);
+      const int expected = b.plainSize < 0 ? kBfInvalidData : kBfOk;
+      const std::string want = b.plainSize < 0 ? "" : plain.substr(0, b.plainSize);
+      TBlowfish dec;
+      Prepare(dec, mode, smNormal);
+      std::string out;
+      EXPECT_EQ(dec.DecryptString(cipher, out), expected) << "string";
+      EXPECT_EQ(out, want) << "string";
+      for (bool seekable : {true, false}) {
+        Prepare(dec, mode, smNormal);
+        TPipeBuf pipe(cipher);
+        std::istringstream file(cipher);
+        std::istream pipeIn(&pipe);
+        std::ostringstream streamOut;
+        EXPECT_EQ(
+            dec.DecryptStream(seekable ? static_cast<std::istream&>(file) : pipeIn, streamOut),
+            expected)
+            << "seekable " << seekable;
+        EXPECT_EQ(streamOut.str(), want) << "seekable " << seekable;
+      }
+      WriteFile(Path("cipher"), cipher);
+      Prepare(dec, mode, smNormal);
+      EXPECT_EQ(dec.DecryptFile(Path("cipher"), Path("plain")), expected) << "file";
+      EXPECT_EQ(ReadFile(Path("plain")), want) << "file";
+      fs::remove(Path("plain"));
+    }
+  }
+}
+
 TEST_F(BlowfishFiles, FailureLeavesTheTargetUntouched) {
   WriteFile(Path("target"), "precious");
   WriteFile(Path("bad"), RandomBytes(64, 9));

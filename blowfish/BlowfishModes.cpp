@@ -290,9 +290,7 @@ bool TBlowfish::PaddingChecksOut(std::uint64_t blocks, const std::uint8_t* previ
   }
   std::uint8_t plain[8];
   Store(plain, l, r);
-  const std::uint8_t pad = plain[7];
-  bool ok = pad >= 1 && pad <= 8;
-  for (int i = 8 - std::min<int>(pad, 8); ok && i < 8; ++i) ok = plain[i] == pad;
+  const bool ok = PadLength(plain) != 0;
   bfcore::Wipe(plain, sizeof plain);
   return ok;
 }

@@ -224,6 +224,21 @@ TEST(Blowfish, DestructorWipesKeyMaterial) {
   EXPECT_LT(nonZero(), 200);  // what is left: the component's own bookkeeping
 }
 
+// After CBC the chain is the last cipher block; a burnt component must not keep it.
+TEST(Blowfish, BurnWipesTheChainingRegister) {
+  alignas(TBlowfish) unsigned char memory[sizeof(TBlowfish)];
+  auto* bf = new (memory) TBlowfish();
+  bf->SetCipherMode(CBC);
+  ASSERT_EQ(bf->InitialiseString("a secret key"), kBfOk);
+  bf->LoadIVString("an IV");
+  std::uint8_t data[16] = "fifteen bytes!!";
+  ASSERT_EQ(bf->EncryptBuffer(data, data, sizeof data), kBfOk);
+  bf->Burn();
+  EXPECT_EQ(std::search(memory, memory + sizeof memory, data + 8, data + 16),
+            memory + sizeof memory);
+  bf->~TBlowfish();
+}
+
 class TProbe : public TBlowfish {
  public:
   using TBlowfish::LeftHalf;

@@ -200,6 +200,12 @@ TEST_F(SASG, DatesSortByDayWithTheFormatOfTheSettings) {
   EXPECT_TRUE(SortRange(ToSortType::Date, 0, 3));
   EXPECT_EQ(Sorter->SortResult(), 0);
   EXPECT_EQ(Column(1), (TStrings{"15.06.1999", "31.12.2023", "1.1.2024", "02.01.2024"}));
+  // Without a year, day and month still come in the order of the settings.
+  FillRows({"1.2", "31.1", "2.1"});
+  EXPECT_TRUE(SortRange(ToSortType::Date, 0, 2));
+  EXPECT_EQ(Sorter->SortResult(), 0);
+  EXPECT_EQ(Column(1), (TStrings{"2.1", "31.1", "1.2"}));
+  FillRows({"02.01.2024", "31.12.2023", "1.1.2024", "15.06.1999"});
   // The same texts are no dates month first.
   TFormatSettings us;
   Sorter->SetFormatSettings(us);
@@ -238,6 +244,10 @@ TEST_F(SASG, CharacterSortFoldsCaseUnlessCaseSensitive) {
   FillRows({"b", "B", "a", "b"});
   EXPECT_TRUE(SortRange(ToSortType::Character, 0, 3));
   EXPECT_EQ(Column(1), (TStrings{"a", "b", "B", "b"}));
+  // Folding reaches the last letter: z goes with Z, before '_' (which lies between Z and z).
+  FillRows({"_", "Zb", "z"});
+  EXPECT_TRUE(SortRange(ToSortType::Character, 0, 2));
+  EXPECT_EQ(Column(1), (TStrings{"z", "Zb", "_"}));
   Sorter->SetCaseSensitiv(true);
   FillRows({"b", "a", "B"});
   EXPECT_TRUE(SortRange(ToSortType::Character, 0, 2));

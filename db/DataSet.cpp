@@ -1,10 +1,31 @@
 // db/DataSet.cpp: TDataSet's cursor and state machine over the cached records.
 #include "db/DataSet.h"
 
+#include <type_traits>
+
 namespace glint {
 
 namespace {
+
 const TValue kNull;
+
+// Is `held` a value as stored that is `value`, of the same kind?
+bool HoldsAsStored(const TValue& held, const TValue& value) {
+  const auto* stored = std::get_if<TStoredValue>(&held);
+  if (!stored) return false;
+  return std::visit(
+      [&](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, std::monostate> || std::is_same_v<T, TStoredValue>) {
+          return false;
+        } else {
+          const T* same = std::get_if<T>(&stored->Value);
+          return same && *same == v;
+        }
+      },
+      value);
+}
+
 }  // namespace
 
 TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
@@ -104,8 +125,9 @@ bool TDataSet::Locate(std::string_view fieldName, const TValue& value) {
   const TField& field = FieldByName(fieldName);
   const TValue wanted = field.Fit(value);
   for (int i = 0; i < RecordCount(); ++i) {
-    if (FRecords[static_cast<std::size_t>(i)].Values[static_cast<std::size_t>(field.Index())] ==
-        wanted) {
+    const TValue& held =
+        FRecords[static_cast<std::size_t>(i)].Values[static_cast<std::size_t>(field.Index())];
+    if (held == wanted || HoldsAsStored(held, value)) {
       MoveTo(i);
       return true;
     }

@@ -35,9 +35,20 @@ class GLINT_DUP_API EDatabaseError : public Exception {
 enum class TFieldType { Integer, Float, Text, Date, Blob };
 GLINT_DUP_API const char* FieldTypeName(TFieldType type);
 
+// A value the store holds that its field's type cannot hold exactly. SQLite keeps any value
+// in any column whatever its declared type ('yes' in a BOOLEAN, a time of day in a DATE, 1.5
+// in an INTEGER, 123456789012345678 in a NUMERIC, which a double would round). It is kept as
+// stored, no field type converts it, and writing it stores it as it was, so copying or
+// editing a record never changes what the store held.
+struct TStoredValue {
+  std::variant<std::int64_t, double, std::string> Value;
+  bool Blob = false;  // the bytes are a blob, not text
+  bool operator==(const TStoredValue&) const = default;
+};
+
 // A field's value: null, an integer (Integer), a double (Float, and Date as a TDateTime
-// day number: days since 30 December 1899) or bytes (Text and Blob).
-using TValue = std::variant<std::monostate, std::int64_t, double, std::string>;
+// day number: days since 30 December 1899), bytes (Text and Blob), or a value as stored.
+using TValue = std::variant<std::monostate, std::int64_t, double, std::string, TStoredValue>;
 
 // A day number as "YYYY-MM-DD" and back; the time of day is dropped.
 GLINT_DUP_API std::string DateToIso(double date);
@@ -75,11 +86,12 @@ class GLINT_DUP_API TField {
   const TValue& Value() const;
   bool IsNull() const { return std::holds_alternative<std::monostate>(Value()); }
   // Raises unless the dataset is in insert or edit state, the field is writable and the
-  // value suits its type (a Float or Date field also takes an integer).
+  // value suits its type (a Float or Date field also takes an integer, any field a value as
+  // stored).
   void SetValue(TValue value);
   void Clear() { SetValue(TValue{}); }
   // Null reads as ""; a float in the shortest form that reads back exactly, a date as
-  // YYYY-MM-DD, text and blobs as their bytes.
+  // YYYY-MM-DD, text and blobs as their bytes; a value as stored by the same rules.
   std::string AsString() const;
   // The reverse of AsString; "" makes a non-text field null. Text that does not fit the
   // type raises EConvertError ("'x' is not a valid integer value").
@@ -127,7 +139,8 @@ class GLINT_DUP_API TDataSet : public TComponent {
   void Last();
   void Next();  // at the last record it sets Eof and stays
   void Prior();
-  // Moves to the first record whose field equals `value`; false (staying) when none does.
+  // Moves to the first record whose field equals `value` converted to the field's type, or
+  // holds it as stored; false (staying) when none does. A value the type cannot take raises.
   bool Locate(std::string_view fieldName, const TValue& value);
 
   // A new, all-null record at the end (Append) or before the current one (Insert).

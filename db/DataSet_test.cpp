@@ -54,6 +54,17 @@ TEST_P(DataSetContract, NavigationMovesTheCursorAndSetsBofEof) {
   }
 }
 
+// The value is taken as the field's type takes it: a Float field finds 2.0 by the integer 2,
+// and a value it cannot take raises rather than finding nothing.
+TEST_P(DataSetContract, LocateConvertsTheValueToTheFieldsType) {
+  AddRecord(Data(), {{"n", std::int64_t{4}}, {"x", 2.0}});
+  Data().First();
+  EXPECT_TRUE(Data().Locate("x", std::int64_t{2}));
+  EXPECT_EQ(N(), 4);
+  EXPECT_THROW(Data().Locate("x", std::string("2")), EDatabaseError);
+  EXPECT_EQ(N(), 4);
+}
+
 TEST_P(DataSetContract, EditCancelRestoresAndEditPostStores) {
   Data().Locate("n", std::int64_t{2});
   Data().Edit();

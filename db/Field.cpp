@@ -24,8 +24,13 @@ bool ParseWhole(std::string_view text, T& value) {
 }
 
 const char* KindOf(const TValue& value) {
-  constexpr const char* kKinds[] = {"null", "integer", "float", "text"};
+  constexpr const char* kKinds[] = {"null", "integer", "float", "text", "stored"};
   return kKinds[value.index()];
+}
+
+std::string FloatText(double value) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 }  // namespace
@@ -68,7 +73,9 @@ const TValue& TField::Value() const { return FDataSet.ValueOf(FIndex); }
 void TField::SetValue(TValue value) { FDataSet.SetValueOf(FIndex, Fit(std::move(value))); }
 
 TValue TField::Fit(TValue value) const {
-  if (std::holds_alternative<std::monostate>(value)) return value;
+  // A value as stored goes back as it came.
+  if (std::holds_alternative<std::monostate>(value) || std::holds_alternative<TStoredValue>(value))
+    return value;
   bool fits = false;
   switch (FDef.DataType) {
     case TFieldType::Integer:
@@ -95,10 +102,14 @@ std::string TField::AsString() const {
   if (auto* i = std::get_if<std::int64_t>(&value)) return std::to_string(*i);
   if (auto* d = std::get_if<double>(&value)) {
     if (FDef.DataType == TFieldType::Date) return DateToIso(*d);
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, *d).ptr);
+    return FloatText(*d);
   }
   if (auto* s = std::get_if<std::string>(&value)) return *s;
+  if (auto* stored = std::get_if<TStoredValue>(&value)) {
+    if (auto* i = std::get_if<std::int64_t>(&stored->Value)) return std::to_string(*i);
+    if (auto* d = std::get_if<double>(&stored->Value)) return FloatText(*d);
+    return std::get<std::string>(stored->Value);
+  }
   return "";
 }
 

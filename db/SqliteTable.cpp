@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace glint {
 
@@ -39,6 +40,67 @@ std::string ColumnBytes(sqlite3_stmt* stmt, int column, bool blob) {
   const void* data = blob ? sqlite3_column_blob(stmt, column) : sqlite3_column_text(stmt, column);
   const int size = sqlite3_column_bytes(stmt, column);
   return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : "";
+}
+
+// Can a Float field hold this stored integer as a double? Only if the double is exact and
+// SQLite stores that double back as the integer, which it does not for the two extremes.
+bool FloatHoldsExactly(std::int64_t value) {
+  const double d = static_cast<double>(value);
+  return value != std::numeric_limits<std::int64_t>::min() && d < 0x1p63 &&
+         static_cast<std::int64_t>(d) == value;
+}
+
+// The value at `column` as a field of `type` holds it, else as it is stored. Text in a Blob
+// field, or a blob in a Text field, reads as its bytes, as it always has: both types hold
+// bytes (and write them in their own storage class).
+TValue ReadValue(sqlite3_stmt* stmt, int column, TFieldType type) {
+  const bool bytes = type == TFieldType::Text || type == TFieldType::Blob;
+  switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER: {
+      const std::int64_t i = sqlite3_column_int64(stmt, column);
+      if (type == TFieldType::Integer) return i;
+      if (type == TFieldType::Float && FloatHoldsExactly(i)) return static_cast<double>(i);
+      return TStoredValue{i};
+    }
+    case SQLITE_FLOAT: {
+      const double d = sqlite3_column_double(stmt, column);
+      if (type == TFieldType::Float) return d;
+      return TStoredValue{d};
+    }
+    case SQLITE_TEXT: {
+      std::string text = ColumnBytes(stmt, column, false);
+      double date = 0;
+      if (bytes) return text;
+      if (type == TFieldType::Date && TryIsoToDate(text, date)) return date;
+      return TStoredValue{std::move(text)};
+    }
+    default: {
+      std::string blob = ColumnBytes(stmt, column, true);
+      if (bytes) return blob;
+      return TStoredValue{std::move(blob), true};
+    }
+  }
+}
+
+// The record outlives the step, so SQLite may read the bytes in place.
+int BindBytes(sqlite3_stmt* stmt, int parameter, const std::string& bytes, bool blob) {
+  if (!blob)
+    return sqlite3_bind_text64(stmt, parameter, bytes.data(), bytes.size(), SQLITE_STATIC,
+                               SQLITE_UTF8);
+  return bytes.empty()
+             ? sqlite3_bind_zeroblob(stmt, parameter, 0)
+             : sqlite3_bind_blob64(stmt, parameter, bytes.data(), bytes.size(), SQLITE_STATIC);
+}
+
+// A value as stored goes back in the storage class it was read in: the column's affinity
+// kept it in that class when it was first written, and keeps it there again.
+int BindStored(sqlite3_stmt* stmt, int parameter, const TStoredValue& stored) {
+  if (auto* i = std::get_if<std::int64_t>(&stored.Value))
+    return sqlite3_bind_int64(stmt, parameter, *i);
+  if (auto* d = std::get_if<double>(&stored.Value)) return sqlite3_bind_double(stmt, parameter, *d);
+  return BindBytes(stmt, parameter, std::get<std::string>(stored.Value), stored.Blob);
 }
 
 }  // namespace
@@ -183,37 +245,8 @@ void TSqliteTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecor
   int rc;
   while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
     TRecord record{std::vector<TValue>(defs.size()), sqlite3_column_int64(select.get(), 0)};
-    for (std::size_t i = 0; i < defs.size(); ++i) {
-      const int column = static_cast<int>(i) + 1;
-      const int stored = sqlite3_column_type(select.get(), column);
-      TValue& value = record.Values[i];
-      double date = 0;
-      switch (defs[i].DataType) {
-        case TFieldType::Integer:
-          if (stored == SQLITE_INTEGER) value = sqlite3_column_int64(select.get(), column);
-          break;
-        case TFieldType::Float:
-          if (stored == SQLITE_INTEGER || stored == SQLITE_FLOAT)
-            value = sqlite3_column_double(select.get(), column);
-          break;
-        case TFieldType::Date:
-          if (stored == SQLITE_TEXT && TryIsoToDate(ColumnBytes(select.get(), column, false), date))
-            value = date;
-          break;
-        case TFieldType::Text:
-        case TFieldType::Blob:
-          if (stored != SQLITE_NULL)
-            value = ColumnBytes(select.get(), column, defs[i].DataType == TFieldType::Blob);
-          break;
-      }
-      if (stored != SQLITE_NULL && std::holds_alternative<std::monostate>(value))
-        throw ESqliteError(
-            Format("%s: field '%s' of row %lld holds '%s', not a valid %s value", what.c_str(),
-                   defs[i].Name.c_str(), static_cast<long long>(record.Id),
-                   ColumnBytes(select.get(), column, false).c_str(),
-                   FieldTypeName(defs[i].DataType)),
-            SQLITE_MISMATCH, FTableName);
-    }
+    for (std::size_t i = 0; i < defs.size(); ++i)
+      record.Values[i] = ReadValue(select.get(), static_cast<int>(i) + 1, defs[i].DataType);
     records.push_back(std::move(record));
   }
   if (rc != SQLITE_DONE) Fail(db, rc, what, FTableName);
@@ -273,14 +306,9 @@ void TSqliteTable::InternalPost(TRecord& record, bool inserting) {
     } else if (d) {
       rc = sqlite3_bind_double(write, parameter, *d);
     } else if (auto* s = std::get_if<std::string>(&value)) {
-      // The record outlives the step, so SQLite may read the bytes in place.
-      if (type == TFieldType::Blob)
-        rc = s->empty()
-                 ? sqlite3_bind_zeroblob(write, parameter, 0)
-                 : sqlite3_bind_blob64(write, parameter, s->data(), s->size(), SQLITE_STATIC);
-      else
-        rc =
-            sqlite3_bind_text64(write, parameter, s->data(), s->size(), SQLITE_STATIC, SQLITE_UTF8);
+      rc = BindBytes(write, parameter, *s, type == TFieldType::Blob);
+    } else if (auto* stored = std::get_if<TStoredValue>(&value)) {
+      rc = BindStored(write, parameter, *stored);
     } else {
       rc = sqlite3_bind_null(write, parameter);
     }

@@ -4,9 +4,11 @@
 // Fields follow the declared column types, checked in this order: a type containing DATE
 // is Date, INT Integer, CHAR, CLOB or TEXT Text, BLOB (or no type) Blob, anything else
 // (REAL, FLOAT, DOUBLE, NUMERIC) Float. Dates are stored as text "YYYY-MM-DD" (ISO 8601:
-// SQLite's date functions read it and it sorts by date); a date column holding anything
-// else fails the open. An INTEGER PRIMARY KEY column is the table's key: read-only, and
-// SQLite assigns it (the rowid) when a record is inserted.
+// SQLite's date functions read it and it sorts by date). A stored value its field's type
+// cannot hold exactly (SQLite keeps any value in any column: a date with a time, 'yes' in a
+// BOOLEAN, an integer past 2^53 in a NUMERIC) reads as a TStoredValue, written back in the
+// storage class it was read in. An INTEGER PRIMARY KEY column is the table's key:
+// read-only, and SQLite assigns it (the rowid) when a record is inserted.
 //
 // Records are read in rowid order when the table opens and stay cached. Post writes one
 // record in a transaction of its own (or within the caller's, when the connection has

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -39,11 +40,19 @@ inline void AddRecord(TDataSet& dataSet,
   dataSet.Post();
 }
 
-// A value as text, so that a failed comparison reads well: null, int 42, float 2.5, "text".
+// A value as text, so that a failed comparison reads well: null, int 42, float 2.5, "text",
+// and as stored: stored int 42, stored blob "\x1".
 inline std::string Show(const TValue& value) {
   if (auto* i = std::get_if<std::int64_t>(&value)) return "int " + std::to_string(*i);
-  if (auto* d = std::get_if<double>(&value)) return "float " + testing::PrintToString(*d);
+  if (auto* d = std::get_if<double>(&value)) {
+    // Shortest form that reads back exactly: values differing past six digits differ here.
+    char text[32];
+    return "float " + std::string(text, std::to_chars(text, text + sizeof text, *d).ptr);
+  }
   if (auto* s = std::get_if<std::string>(&value)) return testing::PrintToString(*s);
+  if (auto* stored = std::get_if<TStoredValue>(&value))
+    return (stored->Blob ? "stored blob " : "stored ") +
+           std::visit([](const auto& v) { return Show(TValue(v)); }, stored->Value);
   return "null";
 }
 

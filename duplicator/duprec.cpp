@@ -38,15 +38,15 @@ void TQZDuplicator::Execute() {
   if (FFields.Count() == 0) {
     copy.reserve(static_cast<std::size_t>(dataSet.FieldCount()));
     for (int i = 0; i < dataSet.FieldCount(); ++i)
-      if (!dataSet.Fields(i).ReadOnly()) copy.emplace_back(&dataSet.Fields(i), TValue{});
+      if (!dataSet.Fields(i).ReadOnly())
+        copy.emplace_back(&dataSet.Fields(i), dataSet.Fields(i).Value());
   }
   for (const std::string& fieldName : FFields.Items()) {
     TField* field = dataSet.FindField(Trim(fieldName));
     if (!field) Error(name() + " has no field '" + fieldName + "'");
     if (field->ReadOnly()) Error("field '" + field->FieldName() + "' cannot be written");
-    copy.emplace_back(field, TValue{});
+    copy.emplace_back(field, field->Value());
   }
-  for (auto& [field, value] : copy) value = field->Value();
 
   dataSet.Append();
   try {

@@ -4,8 +4,9 @@
 // Execute remembers the current record's values, appends a new record (at the end, where
 // the table shows it when read again in key order), sets the chosen fields to the
 // remembered values and leaves the dataset in insert state: the user's form shows the
-// copy, ready to be edited and then posted or cancelled. Fields names the fields to copy;
-// empty means every field the program can write, never a key the database assigns.
+// copy, ready to be edited and then posted or cancelled. A value its field's type cannot
+// hold (a TStoredValue) is copied as stored. Fields names the fields to copy; empty means
+// every field the program can write, never a key the database assigns.
 //
 // Ownership: DataSet is not owned; it becomes null when that dataset is freed.
 // Failure: Execute raises EDatabaseError, changing nothing, when there is no DataSet, when

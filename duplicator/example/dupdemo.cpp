@@ -66,20 +66,23 @@ TOptions Parse(const std::vector<std::string_view>& args) {
   return options;
 }
 
+// Text quoted, blobs by their size, whether the field's own or a value as stored.
+std::string Describe(const TField& field) {
+  const TValue& value = field.Value();
+  const auto* stored = std::get_if<TStoredValue>(&value);
+  const bool bytes = std::holds_alternative<std::string>(value) ||
+                     (stored && std::holds_alternative<std::string>(stored->Value));
+  const bool blob = stored ? stored->Blob : field.DataType() == TFieldType::Blob;
+  if (field.IsNull()) return "null";
+  if (bytes && blob) return "(" + std::to_string(field.AsString().size()) + " bytes)";
+  if (bytes) return "'" + field.AsString() + "'";
+  return field.AsString();
+}
+
 std::string Describe(const TDataSet& table) {
   std::string text;
-  for (int i = 0; i < table.FieldCount(); ++i) {
-    const TField& field = table.Fields(i);
-    text += (i ? ", " : "") + field.FieldName() + "=";
-    if (field.IsNull())
-      text += "null";
-    else if (field.DataType() == TFieldType::Blob)
-      text += "(" + std::to_string(field.AsString().size()) + " bytes)";
-    else if (field.DataType() == TFieldType::Text)
-      text += "'" + field.AsString() + "'";
-    else
-      text += field.AsString();
-  }
+  for (int i = 0; i < table.FieldCount(); ++i)
+    text += (i ? ", " : "") + table.Fields(i).FieldName() + "=" + Describe(table.Fields(i));
   return text;
 }
 

@@ -21,6 +21,31 @@ std::string Read(const fs::path& path) {
   return bytes.str();
 }
 
+// Makes `db` afresh with `sql`.
+void MakeDatabase(const fs::path& db, const char* sql) {
+  fs::remove(db);
+  TSqliteConnection connection;
+  connection.Open(db.string(), TSqliteOpenMode::Create);
+  connection.ExecSql(sql);
+}
+
+// Runs dupdemo on `db` with `args` after it; its exit status, and its output in `output`.
+int RunDupdemo(const fs::path& db, const std::string& args, std::string& output) {
+  const fs::path out = db.string() + ".out";
+  const std::string command = std::string("'") + GLINT_DUPDEMO_PATH + "' '" + db.string() + "' " +
+                              args + " > '" + out.string() + "' 2>&1";
+  const int status = std::system(command.c_str());
+  output = Read(out);
+  return WEXITSTATUS(status);
+}
+
+fs::path TempDir() {
+  const fs::path dir =
+      fs::temp_directory_path() / ("dupdemo_test_" + std::to_string(std::random_device{}()));
+  fs::create_directories(dir);
+  return dir;
+}
+
 // Each case: the arguments after the database and table, the exit status, a line it
 // prints (standard output, then standard error) and the rows the table then holds.
 TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
@@ -41,28 +66,17 @@ TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
       {"two name=Bob", 2, "dupdemo: KEY must be an integer, not 'two'", 3},
       {"2", 2, "expected DATABASE TABLE KEY FIELD=VALUE", 3},
   };
-  const fs::path dir =
-      fs::temp_directory_path() / ("dupdemo_test_" + std::to_string(std::random_device{}()));
-  fs::create_directories(dir);
-  const fs::path db = dir / "people.db", out = dir / "out";
+  const fs::path dir = TempDir(), db = dir / "people.db";
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.args);
-    fs::remove(db);
-    {
-      TSqliteConnection connection;
-      connection.Open(db.string(), TSqliteOpenMode::Create);
-      connection.ExecSql(
-          "CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT CHECK (name <> ''), born DATE, "
-          "photo);"
-          "INSERT INTO people VALUES (1, 'Al', NULL, NULL), (2, 'Ann', '1990-01-02', x'00ff01'),"
-          "(3, 'Cy', NULL, NULL)");
-    }
+    MakeDatabase(db,
+                 "CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT CHECK (name <> ''), "
+                 "born DATE, photo);"
+                 "INSERT INTO people VALUES (1, 'Al', NULL, NULL), (2, 'Ann', '1990-01-02', "
+                 "x'00ff01'), (3, 'Cy', NULL, NULL)");
     const std::string before = Read(db);
-    const std::string command = std::string("'") + GLINT_DUPDEMO_PATH + "' '" + db.string() +
-                                "' people " + c.args + " > '" + out.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    const std::string output = Read(out);
-    EXPECT_EQ(WEXITSTATUS(status), c.status) << output;
+    std::string output;
+    EXPECT_EQ(RunDupdemo(db, std::string("people ") + c.args, output), c.status) << output;
     EXPECT_NE(output.find(c.output), std::string::npos) << output;
     if (c.status != 0) {
       EXPECT_EQ(Read(db), before);
@@ -73,6 +87,23 @@ TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
     table.Open();
     EXPECT_EQ(table.RecordCount(), c.rows);
   }
+  fs::remove_all(dir);
+}
+
+// SQLite keeps any value in any column; what a column's type cannot hold is copied as stored.
+TEST(Dupdemo, CopiesValuesAsTheyAreStored) {
+  const fs::path dir = TempDir(), db = dir / "odd.db";
+  MakeDatabase(db,
+               "CREATE TABLE t (id INTEGER PRIMARY KEY, amount NUMERIC, ok BOOLEAN, at DATE, "
+               "n INTEGER, note TEXT);"
+               "INSERT INTO t VALUES (1, 123456789012345678, 'yes', '2020-01-02 10:30', x'00ff', "
+               "'a')");
+  std::string output;
+  EXPECT_EQ(RunDupdemo(db, "t 1 note=b", output), 0) << output;
+  EXPECT_NE(output.find("Added    id=2, amount=123456789012345678, ok='yes', "
+                        "at='2020-01-02 10:30', n=(2 bytes), note='b'"),
+            std::string::npos)
+      << output;
   fs::remove_all(dir);
 }
 
