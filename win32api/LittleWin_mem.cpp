@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -174,11 +175,13 @@ struct TState {
   std::map<std::uintptr_t, THandleEntry> Keys;
   std::map<std::uintptr_t, int> Finds;
   std::uintptr_t NextHandle = 0x1000;
+  std::uint64_t Changes = 0;  // every change to keys or values counts one
   std::vector<TFault> DeniedKeys;
   std::vector<TFault> DeniedWrites;
 
   TState() { ClearTree(); }
   void ClearTree() {
+    ++Changes;
     for (auto& [id, entry] : Keys) entry.Node->Deleted = true;
     Keys.clear();
     for (int i = 0; i < 4; ++i) {
@@ -295,7 +298,9 @@ LONG FindKey(HKEY key, const char* subKey, TKeyNode** found) {
 }
 
 // Loads GLINT_REGISTRY_FILE before main and saves it back on RegFlushKey and at exit, in
-// the style it was loaded in. A file that did not load is never written.
+// the style it was loaded in. A file that did not load is never written. At exit only
+// what changed after the last RegFlushKey is saved: a save that failed there is not
+// tried (and reported) a second time.
 class TPersistence {
  public:
   TPersistence() {
@@ -314,11 +319,12 @@ class TPersistence {
       std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s; the file is left unchanged\n", error.c_str());
   }
   ~TPersistence() {
-    if (FLoaded) Flush();
+    if (FLoaded && FFlushedAt != State().Changes) Flush();
   }
   LONG Flush() {
     if (FFile.empty()) return ERROR_SUCCESS;
     if (!FLoaded) return ERROR_BADDB;
+    FFlushedAt = State().Changes;
     std::string error;
     if (MemRegistrySaveFile(FFile, &error, FStyle)) return ERROR_SUCCESS;
     std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s\n", error.c_str());
@@ -329,6 +335,7 @@ class TPersistence {
   std::string FFile;
   TRegFileStyle FStyle;
   bool FLoaded = false;
+  std::optional<std::uint64_t> FFlushedAt;  // the change count the last save was tried at
 };
 
 TPersistence gPersistence;
@@ -354,6 +361,7 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* cls, DW
     if (!next) {
       next = node->Add(part);
       how = REG_CREATED_NEW_KEY;
+      ++State().Changes;
     }
     node = next;
   }
@@ -386,6 +394,7 @@ LONG RegDeleteKeyA(HKEY key, const char* subKey) {
   if (!node->Parent || !node->SubKeys.Items().empty()) return ERROR_ACCESS_DENIED;
   if (Covers(State().DeniedKeys, node, false)) return ERROR_ACCESS_DENIED;
   Unlink(node);
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 
@@ -401,6 +410,7 @@ LONG RegDeleteTreeA(HKEY key, const char* subKey) {
   } else {
     Unlink(node);
   }
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 
@@ -412,6 +422,7 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, cons
   if (!data && size) return ERROR_INVALID_PARAMETER;
   if (Covers(State().DeniedWrites, node, true)) return ERROR_ACCESS_DENIED;
   node->SetValue(TMemValue{name ? name : "", type, std::vector<BYTE>(data, data + size)});
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 
@@ -442,6 +453,7 @@ LONG RegDeleteValueA(HKEY key, const char* name) {
   TMemValue* v = node->Values.Find(name ? name : "");
   if (!v) return ERROR_FILE_NOT_FOUND;
   node->Values.Erase(v);
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 

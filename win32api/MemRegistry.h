@@ -4,8 +4,10 @@
 //
 // With GLINT_REGISTRY_FILE set, the registry is loaded from that file before main
 // and saved back to it by RegFlushKey and at exit (through rtl/SafeFile.h), in the
-// encoding and header it was loaded with. A file that cannot be loaded is reported on
-// standard error and never written: RegFlushKey then returns ERROR_BADDB.
+// encoding and header it was loaded with; at exit only when something changed after the
+// last RegFlushKey, so a save that failed there is reported once. A file that cannot be
+// loaded is reported on standard error and never written: RegFlushKey then returns
+// ERROR_BADDB.
 //
 // The registry file is the registry editor's export format, read as the editor reads
 // it: UTF-16LE with a byte order mark, UTF-8 with or without one, or single-byte
