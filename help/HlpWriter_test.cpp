@@ -7,6 +7,7 @@
 #include "help/writer/HlpWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -418,6 +419,48 @@ TEST(Hlpwrite, SourceErrorsNameTheirLineAndWriteNothing) {
   std::ofstream(source, std::ios::binary) << head << "Fine.\n";
   EXPECT_EQ(RunHlpwrite("'" + source.string() + "' '" + output.string() + "'", dir).Status, 0);
   EXPECT_GT(fs::file_size(output), 0u);
+  fs::remove_all(dir);
+}
+
+// Where the help file may not go, or the source cannot be read: exit 1 with a message, and
+// whatever was there stays as it was.
+TEST(Hlpwrite, RefusesOutputsThatAreNotFilesOfItsOwn) {
+  const fs::path dir = fs::temp_directory_path() / ("hlpwrite_out_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "folder.hlp");
+  const fs::path source = dir / "help.txt";
+  const std::string text = ".title T\n.topic a A\nFine.\n";
+  std::ofstream(source, std::ios::binary) << text;
+  fs::create_symlink("help.txt", dir / "source-link.hlp");
+  ASSERT_EQ(::mkfifo((dir / "pipe.hlp").c_str(), 0600), 0);  // stands in for a device
+  std::ofstream(dir / "victim", std::ios::binary) << "victim's data";
+  fs::create_symlink(dir / "victim", dir / "out.hlp.tmp");  // the old fixed temporary
+  const struct {
+    std::string Source, Output, Error;
+  } kCases[] = {
+      {source.string(), source.string(), " is the source itself"},
+      {source.string(), (dir / "source-link.hlp").string(), " is the source itself"},
+      {source.string(), (dir / "folder.hlp").string(), "is not a regular file"},
+      {source.string(), (dir / "pipe.hlp").string(), "is not a regular file"},
+      {(dir / "folder.hlp").string(), (dir / "new.hlp").string(), "cannot read "},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.Output);
+    const TRunResult run = RunHlpwrite("'" + c.Source + "' '" + c.Output + "'", dir);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Err.starts_with("hlpwrite: ")) << run.Err;
+    EXPECT_NE(run.Err.find(c.Error), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(ReadText(source), text);
+  EXPECT_TRUE(fs::is_symlink(dir / "source-link.hlp"));
+  EXPECT_TRUE(fs::is_directory(dir / "folder.hlp"));
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe.hlp"));
+  EXPECT_FALSE(fs::exists(dir / "new.hlp"));
+
+  EXPECT_EQ(
+      RunHlpwrite("'" + source.string() + "' '" + (dir / "out.hlp").string() + "'", dir).Status, 0);
+  EXPECT_EQ(ReadText(dir / "victim"), "victim's data");
+  EXPECT_GT(fs::file_size(dir / "out.hlp"), 0u);
   fs::remove_all(dir);
 }
 
