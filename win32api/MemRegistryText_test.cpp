@@ -185,6 +185,64 @@ TEST_F(MemRegistryText, SingleByteFileThatWouldReadBackAsUtf8IsNotWritten) {
   EXPECT_NE(error.find("read back as UTF-8"), std::string::npos) << error;
 }
 
+// Which single-byte encoding a file without a byte order mark has, told by its header
+// once its bytes are ASCII: what the editor writes of a character added later.
+TEST_F(MemRegistryText, AnAsciiFileKeepsTheEncodingItsHeaderImplies) {
+  const struct {
+    const char* Header;
+    TRegEncoding Encoding;
+    const char* Added;  // the bytes "\xE9" (é) is saved as
+  } kFiles[] = {{"Windows Registry Editor Version 5.00", TRegEncoding::Utf8, "\xC3\xA9"},
+                {"REGEDIT4", TRegEncoding::Ansi, "\xE9"}};
+  for (const auto& f : kFiles) {
+    SCOPED_TRACE(f.Header);
+    TRegFileStyle style;
+    ASSERT_TRUE(
+        MemRegistryImport(std::string(f.Header) + "\n\n[HKEY_CURRENT_USER\\A]\n", nullptr, &style));
+    EXPECT_EQ(style.Encoding, f.Encoding);
+    TRegKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "A", 0, KEY_ALL_ACCESS, key.Out()), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key.Get(), "\xE9", 0, REG_DWORD, Bytes({"\1\0\0\0", 4}).data(), 4),
+              ERROR_SUCCESS);
+    std::string saved;
+    ASSERT_TRUE(MemRegistryExport(style, &saved));
+    EXPECT_EQ(saved, std::string(f.Header) + "\n\n[HKEY_CURRENT_USER\\A]\n\"" + f.Added +
+                         "\"=dword:00000001\n\n");
+  }
+}
+
+// The edges of the code page: characters up to U+00FF are held as their own byte, beyond
+// it as escapes; U+10000, the first beyond 16 bits, is written as a surrogate pair, in the
+// file's text and in the UTF-16 data of a string type alike.
+TEST_F(MemRegistryText, CharactersAtTheCodePageAndUtf16EdgesKeepTheirCode) {
+  const struct {
+    std::u16string_view Name;
+    const char* Held;
+  } kNames[] = {{u"\u007F", "\x7F"},
+                {u"\u00A0", "\xA0"},
+                {u"\u00FF", "\xFF"},
+                {u"\u0100", "\x81{100}"},
+                {u"\U00010000", "\x81{10000}"}};
+  for (const auto& n : kNames) {
+    SCOPED_TRACE(n.Held);
+    const std::u16string text =
+        u"Windows Registry Editor Version 5.00\r\n\r\n"
+        u"[HKEY_CURRENT_USER\\A]\r\n\"" +
+        std::u16string(n.Name) + u"\"=hex(2):" + (n.Name.size() == 2 ? u"00,d8,00,dc" : u"41,00") +
+        u",00,00\r\n\r\n";
+    TRegFileStyle style;
+    std::string error;
+    ASSERT_TRUE(MemRegistryImport(Utf16(text), &error, &style)) << error;
+    const std::vector<TMemValue> values = MemRegistryValues(HKEY_CURRENT_USER, "A");
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].Name, n.Held);
+    EXPECT_EQ(values[0].Text(), n.Name.size() == 2 ? "\x81{10000}" : "A");
+    std::string saved;
+    ASSERT_TRUE(MemRegistryExport(style, &saved));
+    EXPECT_EQ(saved, Utf16(text));
+  }
+}
+
 std::string Levels(int count) {
   std::string path = "HKEY_CURRENT_USER";
   for (int i = 0; i < count; ++i) path += "\\k";
