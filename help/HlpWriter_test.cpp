@@ -7,6 +7,7 @@
 #include "help/writer/HlpWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,8 +126,9 @@ class TReader {
 
 struct TTopicSeen {
   std::string Title;
-  std::uint32_t Offset = 0;  // TOPICOFFSET as a viewer computes it
-  std::string Text;          // the text of its paragraphs, one line each
+  std::uint32_t Offset = 0;                         // TOPICOFFSET as a viewer computes it
+  std::string Text;                                 // the text of its paragraphs, one line each
+  std::uint32_t BrowseBack = 0, BrowseForward = 0;  // TOPICHEADER's BrowseBck and BrowseFor
 };
 
 struct TJumpSeen {
@@ -187,7 +189,7 @@ void WalkTopics(const TReader& file, std::size_t topic, std::vector<TTopicSeen>&
     if (type == 2) {
       std::string title;
       for (std::uint32_t i = 0; i < len2; ++i) title += static_cast<char>(d.U8(text + i));
-      topics.push_back({title, offset, ""});
+      topics.push_back({title, offset, "", d.U32(at + 21 + 4), d.U32(at + 21 + 8)});
     } else {
       EXPECT_EQ(type, 0x20u);
       std::size_t f = at + 21;
@@ -245,15 +247,16 @@ void WalkTopics(const TReader& file, std::size_t topic, std::vector<TTopicSeen>&
 }
 
 // A source of many topics, each with jumps to its neighbours: its |CONTEXT
-// and |TTLBTREE need index pages and its topics span many topic blocks.
+// and |TTLBTREE need index pages and its topics span many topic blocks. From
+// "page100" on the hashes overflow 31 bits, so hashes of both signs occur.
 std::string ManyTopics(int count) {
-  std::string source = ".title Many\n.topic t0 Topic 0\n";
-  for (int i = 1; i < count; ++i)
-    source += "- [[t" + std::to_string(i) + "|to " + std::to_string(i) + "]]\n";
+  const auto name = [](int i) { return "page" + std::to_string(i); };
+  std::string source = ".title Many\n.topic " + name(0) + " Topic 0\n";
+  for (int i = 1; i < count; ++i) source += "- [[" + name(i) + "|to " + std::to_string(i) + "]]\n";
   for (int i = 1; i < count; ++i) {
-    source += ".topic t" + std::to_string(i) + " Topic " + std::to_string(i) + "\n";
-    source += "Back to [[t" + std::to_string(i - 1) + "|the one before]], on to **the next** ";
-    source += "[[t" + std::to_string((i + 1) % count) + "|topic]].\n";
+    source += ".topic " + name(i) + " Topic " + std::to_string(i) + "\n";
+    source += "Back to [[" + name(i - 1) + "|the one before]], on to **the next** ";
+    source += "[[" + name((i + 1) % count) + "|topic]].\n";
   }
   return source;
 }
@@ -289,6 +292,9 @@ TEST(HlpWriter, AViewerFindsEveryFileTopicAndJump) {
     std::map<std::uint32_t, const TTopicSeen*> byOffset;
     for (std::size_t t = 0; t < topics.size(); ++t) {
       EXPECT_EQ(topics[t].Title, source.Topics[t].Title);
+      // The << and >> buttons step through the topics in source order.
+      EXPECT_EQ(topics[t].BrowseBack, t > 0 ? topics[t - 1].Offset : 0xFFFFFFFF);
+      EXPECT_EQ(topics[t].BrowseForward, t + 1 < topics.size() ? topics[t + 1].Offset : 0xFFFFFFFF);
       EXPECT_TRUE(topics[t].Text.starts_with(source.Topics[t].Title + "\n")) << topics[t].Text;
       EXPECT_TRUE(byOffset.emplace(topics[t].Offset, &topics[t]).second) << "offsets differ";
     }
@@ -308,6 +314,16 @@ TEST(HlpWriter, AViewerFindsEveryFileTopicAndJump) {
     // |CONTEXT: every topic's context name, and every jump, leads to its topic.
     const std::size_t context = files.at("|CONTEXT");
     EXPECT_EQ(file.U32(context + 34), source.Topics.size());
+    // Viewers search the tree comparing hashes as signed numbers, so its leaves are in that
+    // order; with many topics both signs occur, so an unsigned order would show.
+    std::vector<std::int32_t> keys;
+    for (std::size_t entry : file.Leaves(context, [](std::size_t) { return 8; }))
+      keys.push_back(static_cast<std::int32_t>(file.U32(entry)));
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    if (source.Topics.size() >= 100) {
+      EXPECT_LT(keys.front(), 0);
+      EXPECT_GE(keys.back(), 0);
+    }
     auto topicOf = [&](std::uint32_t hash) -> const TTopicSeen* {
       const std::size_t entry = file.Find(context, static_cast<std::int32_t>(hash), 4);
       if (!entry) return nullptr;
@@ -418,6 +434,48 @@ TEST(Hlpwrite, SourceErrorsNameTheirLineAndWriteNothing) {
   std::ofstream(source, std::ios::binary) << head << "Fine.\n";
   EXPECT_EQ(RunHlpwrite("'" + source.string() + "' '" + output.string() + "'", dir).Status, 0);
   EXPECT_GT(fs::file_size(output), 0u);
+  fs::remove_all(dir);
+}
+
+// Where the help file may not go, or the source cannot be read: exit 1 with a message, and
+// whatever was there stays as it was.
+TEST(Hlpwrite, RefusesOutputsThatAreNotFilesOfItsOwn) {
+  const fs::path dir = fs::temp_directory_path() / ("hlpwrite_out_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "folder.hlp");
+  const fs::path source = dir / "help.txt";
+  const std::string text = ".title T\n.topic a A\nFine.\n";
+  std::ofstream(source, std::ios::binary) << text;
+  fs::create_symlink("help.txt", dir / "source-link.hlp");
+  ASSERT_EQ(::mkfifo((dir / "pipe.hlp").c_str(), 0600), 0);  // stands in for a device
+  std::ofstream(dir / "victim", std::ios::binary) << "victim's data";
+  fs::create_symlink(dir / "victim", dir / "out.hlp.tmp");  // the old fixed temporary
+  const struct {
+    std::string Source, Output, Error;
+  } kCases[] = {
+      {source.string(), source.string(), " is the source itself"},
+      {source.string(), (dir / "source-link.hlp").string(), " is the source itself"},
+      {source.string(), (dir / "folder.hlp").string(), "is not a regular file"},
+      {source.string(), (dir / "pipe.hlp").string(), "is not a regular file"},
+      {(dir / "folder.hlp").string(), (dir / "new.hlp").string(), "cannot read "},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.Output);
+    const TRunResult run = RunHlpwrite("'" + c.Source + "' '" + c.Output + "'", dir);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Err.starts_with("hlpwrite: ")) << run.Err;
+    EXPECT_NE(run.Err.find(c.Error), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(ReadText(source), text);
+  EXPECT_TRUE(fs::is_symlink(dir / "source-link.hlp"));
+  EXPECT_TRUE(fs::is_directory(dir / "folder.hlp"));
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe.hlp"));
+  EXPECT_FALSE(fs::exists(dir / "new.hlp"));
+
+  EXPECT_EQ(
+      RunHlpwrite("'" + source.string() + "' '" + (dir / "out.hlp").string() + "'", dir).Status, 0);
+  EXPECT_EQ(ReadText(dir / "victim"), "victim's data");
+  EXPECT_GT(fs::file_size(dir / "out.hlp"), 0u);
   fs::remove_all(dir);
 }
 

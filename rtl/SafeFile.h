@@ -2,14 +2,19 @@
 // temporary file beside the target, which is renamed over the target only when all of it
 // was written.
 //
-// The temporary gets a fresh name in the target's directory and is created exclusively:
-// an existing file or link of that name is never opened, truncated or followed; the next
-// name is tried instead. Commit flushes it to disk, closes it and renames it over the
-// target, which therefore changes all at once or not at all. The replaced file keeps the
-// target's permission bits (POSIX; a new file gets 0666 less the umask); on Windows it
-// takes the directory's inherited security, as any new file does. A link at the target's
-// own name is replaced, not followed. Until Commit succeeds the destructor removes the
-// temporary, whatever ended the write, exceptions included.
+// A link at the target's name is followed first, through any chain of links, to the file
+// it names: that file is replaced and the link stays a link (a dangling link names the
+// file to create). On Windows a link whose target is missing is refused instead. What is
+// there must be a regular file (or nothing): Open refuses a directory or a device.
+//
+// The temporary gets a fresh name in the directory of the file being replaced and is
+// created exclusively: an existing file or link of that name is never opened, truncated
+// or followed; the next name is tried instead. Commit flushes it to disk, closes it and
+// renames it over that file, which therefore changes all at once or not at all. The
+// replaced file keeps its permission bits (POSIX; a new file gets 0666 less the umask);
+// on Windows it takes the directory's inherited security, as any new file does. Until
+// Commit succeeds the destructor removes the temporary, whatever ended the write,
+// exceptions included.
 //
 // Depends on nothing but the platform, so the Blowfish packages can link it alone.
 // Failure: Open, Write and Commit return false and leave a message naming the file in
@@ -39,7 +44,8 @@ class TSafeFile {
   TSafeFile& operator=(const TSafeFile&) = delete;
   ~TSafeFile();
 
-  // Creates the temporary. Call once, before any Write.
+  // Follows links at the target's name, checks what is there, and creates the temporary.
+  // Call once, before any Write.
   [[nodiscard]] bool Open();
   // Appends to the temporary; false on a write error (the file stays uncommitted).
   [[nodiscard]] bool Write(const void* data, std::size_t size);

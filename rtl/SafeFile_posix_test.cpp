@@ -1,11 +1,13 @@
 // TSafeFile on POSIX: links at a temporary's name, permissions, and a real write error.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rtl/FileSizeLimitTestUtil.h"
@@ -45,6 +47,64 @@ TEST_F(SafeFilePosix, LinksAtATemporarysNameAreNeverFollowed) {
   EXPECT_FALSE(fs::exists(FDir / "made-through-a-link"));
   EXPECT_TRUE(fs::is_symlink(target.string() + ".t0"));
   EXPECT_TRUE(fs::is_symlink(target.string() + ".t1"));
+}
+
+// A link given as the target (a registry file kept elsewhere, say) stays a link: the file
+// it leads to, through any chain, is replaced, with the temporary made beside that file.
+TEST_F(SafeFilePosix, ALinkIsFollowedToTheFileItNames) {
+  const std::string top = (FDir / "top").string();
+  const struct {
+    const char* Name;
+    std::vector<std::pair<const char*, std::string>> Links;  // name -> link text
+    bool FileExists;
+  } kCases[] = {
+      {"relative", {{"target", "real/file"}}, true},
+      {"absolute", {{"target", top + "/real/file"}}, true},
+      {"chain", {{"target", "hop"}, {"hop", "../top/real/file"}}, true},
+      {"dangling", {{"target", "real/file"}}, false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.Name);
+    fs::remove_all(FDir);
+    fs::create_directories(FDir / "top" / "real");
+    const fs::path file = FDir / "top" / "real" / "file";
+    if (c.FileExists) {
+      WriteText(file, "old");
+      fs::permissions(file, fs::perms(0640));
+    }
+    for (const auto& [name, text] : c.Links) fs::create_symlink(text, FDir / "top" / name);
+    ASSERT_TRUE(Replace(FDir / "top" / "target", "new"));
+    EXPECT_EQ(Read(file), "new");
+    if (c.FileExists) {
+      EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640))
+          << "the file's mode, not the link's";
+    }
+    for (const auto& [name, text] : c.Links) EXPECT_TRUE(fs::is_symlink(FDir / "top" / name));
+    EXPECT_EQ(std::distance(fs::directory_iterator(FDir / "top" / "real"), {}), 1);
+  }
+}
+
+// Devices, pipes and links without end are not files to replace; all stay as they were.
+TEST_F(SafeFilePosix, NoFileAtTheEndOfTheNameIsRefused) {
+  ASSERT_EQ(::mkfifo((FDir / "pipe").c_str(), 0600), 0);
+  fs::create_symlink("loop-b", FDir / "loop-a");
+  fs::create_symlink("loop-a", FDir / "loop-b");
+  const struct {
+    fs::path Target;
+    const char* Error;
+  } kCases[] = {{"/dev/null", "is not a regular file"},
+                {FDir / "pipe", "is not a regular file"},
+                {FDir / "loop-a", "cannot follow the link"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.Target);
+    TSafeFile file(c.Target.string());
+    EXPECT_FALSE(file.Open());
+    EXPECT_NE(file.Error().find(c.Error), std::string::npos) << file.Error();
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_TRUE(fs::is_fifo(FDir / "pipe"));
+  EXPECT_TRUE(fs::is_symlink(FDir / "loop-a"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(FDir), {}), 3);
 }
 
 TEST_F(SafeFilePosix, ReplacedFilesKeepTheirModeAndNewOnesFollowTheUmask) {

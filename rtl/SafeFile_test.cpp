@@ -73,13 +73,25 @@ TEST_F(SafeFile, TargetChangesOnlyOnCommit) {
   }
 }
 
+// A directory that took the target's name while the file was being written.
 TEST_F(SafeFile, FailedRenameRemovesTheTemporary) {
-  fs::create_directories(FDir / "target" / "inside");
   TSafeFile file((FDir / "target").string());
   ASSERT_TRUE(file.Open()) << file.Error();
   ASSERT_TRUE(file.Write("data", 4));
+  fs::create_directories(FDir / "target" / "inside");
   EXPECT_FALSE(file.Commit());
   EXPECT_NE(file.Error().find("target"), std::string::npos) << file.Error();
+  EXPECT_EQ(Names(), std::set<std::string>{"target"});
+  EXPECT_TRUE(fs::is_directory(FDir / "target" / "inside"));
+}
+
+// Only a file is replaced by a file; a directory is refused before anything is written.
+TEST_F(SafeFile, WhatIsNotARegularFileIsRefused) {
+  fs::create_directories(FDir / "target" / "inside");
+  TSafeFile file((FDir / "target").string());
+  EXPECT_FALSE(file.Open());
+  EXPECT_NE(file.Error().find("is not a regular file"), std::string::npos) << file.Error();
+  EXPECT_FALSE(file.Commit());
   EXPECT_EQ(Names(), std::set<std::string>{"target"});
   EXPECT_TRUE(fs::is_directory(FDir / "target" / "inside"));
 }

@@ -1,5 +1,5 @@
-// The Windows side of TSafeFile: CreateFileA with CREATE_NEW, FlushFileBuffers and
-// MoveFileExA.
+// The Windows side of TSafeFile: GetFinalPathNameByHandleA to find the file, CreateFileA
+// with CREATE_NEW, FlushFileBuffers and MoveFileExA.
 #include <windows.h>
 
 #include <string>
@@ -26,6 +26,51 @@ void TSafeFile::Fail(const std::string& what) {
 }
 
 bool TSafeFile::Open() {
+  // Opened without access rights, only to see what is there and where its links lead.
+  HANDLE existing =
+      ::CreateFileA(FTarget.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const DWORD attributes = ::GetFileAttributesA(FTarget.c_str());  // of a link itself
+  const bool link =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  if (existing == INVALID_HANDLE_VALUE) {
+    // Nothing there is a new file; a link that leads nowhere is not replaced by one.
+    if (link) {
+      Fail("cannot follow the link '" + FTarget + "'");
+      return false;
+    }
+  } else {
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool regular = ::GetFileType(existing) == FILE_TYPE_DISK &&
+                         ::GetFileInformationByHandle(existing, &info) &&
+                         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    std::string final(MAX_PATH, '\0');
+    DWORD length = 0;
+    if (regular && link) {
+      length = ::GetFinalPathNameByHandleA(existing, final.data(), static_cast<DWORD>(final.size()),
+                                           FILE_NAME_NORMALIZED);
+      if (length >= final.size()) {
+        final.resize(length);
+        length = ::GetFinalPathNameByHandleA(
+            existing, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+      }
+    }
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(existing);
+    if (!regular) {
+      FError = "'" + FTarget + "' is not a regular file";
+      return false;
+    }
+    if (link) {
+      if (length == 0 || length >= final.size()) {
+        ::SetLastError(error);
+        Fail("cannot follow the link '" + FTarget + "'");
+        return false;
+      }
+      final.resize(length);
+      FTarget = final;  // "\\?\C:\...", which the calls below take as it is
+    }
+  }
   const std::string beside = "cannot create a temporary file beside '" + FTarget + "'";
   for (unsigned attempt = 0; attempt < kAttempts; ++attempt) {
     std::string name = FNamer(FTarget, attempt);

@@ -99,9 +99,10 @@ int RunSetup() {
   bool complete = false;
   std::string message = RegisterAddIns(ProgramDirectory(ModulePath()), &complete);
   // Written values are only safe once the registry has them on disk; the in-memory
-  // registry saves its file here, or says why it cannot.
+  // registry saves its file here, or says why it cannot. When it cannot, nothing was
+  // registered, whatever the writes said.
   if (const LONG rc = RegFlushKey(HKEY_CURRENT_USER); rc != ERROR_SUCCESS) {
-    message += "\nCould not save the registry (error " + std::to_string(rc) + ").";
+    message = "Could not save the registry (error " + std::to_string(rc) + ").";
     complete = false;
   }
   MessageBoxA(nullptr, message.c_str(), kTitle, MB_OK);

@@ -20,8 +20,9 @@ std::string ProgramDirectory(std::string_view programPath);
 std::string RegisterAddIns(const std::string& directory, bool* complete = nullptr);
 
 // The whole program: RegisterAddIns on the running program's directory, RegFlushKey,
-// then the message box. Returns the exit code: 0 when everything was written and
-// saved, else 1.
+// then the message box. A registry that cannot be saved replaces the whole message:
+// nothing it names would be registered. Returns the exit code: 0 when everything was
+// written and saved, else 1.
 int RunSetup();
 
 }  // namespace glint

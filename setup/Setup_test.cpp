@@ -240,23 +240,32 @@ TEST_F(Setup, ProgramRegistersFromItsOwnDirectory) {
   EXPECT_EQ(ReadFile(reg), once);
 }
 
+std::string Levels(int count) {
+  std::string path;
+  for (int i = 0; i < count; ++i) path += "\\k";
+  return path;
+}
+
 // A registry Setup cannot load is never written, and one it cannot save is not reported as
-// saved: either way the run fails after its message box, with the file's name and line.
+// saved: either way nothing is reported registered, and the run fails after its message box,
+// with the file's name and line said once.
 TEST_F(Setup, ProgramFailsWhenTheRegistryCannotBeLoadedOrSaved) {
   const std::string header = "Windows Registry Editor Version 5.00\n\n";
   const struct {
     const char* Name;
     std::string File;  // the registry file's text; empty: no file, in a missing folder
     const char* Error;
-    const char* Message;
+    const char* Code;
   } kCases[] = {
       {"type beyond 64 bits", header + "[HKEY_CURRENT_USER\\A]\n\"t\"=hex(10000000000000000):00\n",
-       "registry.reg: line 4: value type 10000000000000000 does not fit 32 bits", "error 1009"},
+       "registry.reg: line 4: value type 10000000000000000 does not fit 32 bits", "1009"},
       {"type beyond 32 bits", header + "[HKEY_CURRENT_USER\\A]\n\"t\"=hex(100000001):00\n",
-       "registry.reg: line 4: value type 100000001 does not fit 32 bits", "error 1009"},
+       "registry.reg: line 4: value type 100000001 does not fit 32 bits", "1009"},
       {"empty key part", header + "[HKEY_CURRENT_USER\\\\Lost]\n\"t\"=\"x\"\n",
-       "registry.reg: line 3: a key name with an empty part", "error 1009"},
-      {"unwritable", "", "cannot create a temporary file beside", "error 1016"},
+       "registry.reg: line 3: a key name with an empty part", "1009"},
+      {"deeper than Windows allows", header + "[HKEY_CURRENT_USER" + Levels(20000) + "]\n",
+       "registry.reg: line 3: a key more than 512 levels below its root", "1009"},
+      {"unwritable", "", "cannot create a temporary file beside", "1016"},
   };
   AddFile("GlintMonExpert4.dll");
   fs::copy_file(GLINT_SETUP_EXE, FDir / "Setup");
@@ -275,11 +284,13 @@ TEST_F(Setup, ProgramFailsWhenTheRegistryCannotBeLoadedOrSaved) {
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(ReadFile(err).find(c.Error), std::string::npos) << ReadFile(err);
-    EXPECT_NE(ReadFile(out).find("Glint Monitor Registration\nGlint Monitor for D4 registered!\n"
-                                 "Could not save the registry ("),
-              std::string::npos);
-    EXPECT_NE(ReadFile(out).find(c.Message), std::string::npos) << ReadFile(out);
+    const std::string error = ReadFile(err);
+    const std::size_t at = error.find(c.Error);
+    EXPECT_NE(at, std::string::npos) << error;
+    EXPECT_EQ(error.find(c.Error, at + 1), std::string::npos) << "said twice: " << error;
+    EXPECT_EQ(ReadFile(out), std::string("Glint Monitor Registration\n"
+                                         "Could not save the registry (error ") +
+                                 c.Code + ").\n");
     if (!c.File.empty()) {
       EXPECT_EQ(ReadFile(reg), c.File);
     }

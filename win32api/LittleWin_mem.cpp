@@ -11,13 +11,17 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "win32api/LittleWin.h"
 #include "win32api/MemRegistry.h"
+#include "win32api/RegFileText.h"
 
 namespace glint::win32 {
 namespace {
@@ -29,29 +33,118 @@ bool SameName(std::string_view a, std::string_view b) {
                                             [](char x, char y) { return Fold(x) == Fold(y); });
 }
 
-struct TKeyNode {
+// Hash and equality of names with ASCII letters folded, so lookups ignore case as the
+// registry does; transparent, so a string_view finds an entry without a copy.
+struct TFoldHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const {
+    std::size_t h = 14695981039346656037ull;  // FNV-1a
+    for (char c : s) h = (h ^ static_cast<unsigned char>(Fold(c))) * 1099511628211ull;
+    return h;
+  }
+};
+struct TFoldEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+};
+
+struct TKeyNode;
+std::string_view NameOf(const TMemValue& value) { return value.Name; }
+std::string_view NameOf(const std::shared_ptr<TKeyNode>& key);
+
+// Subkeys or values: kept in the order they came (enumeration and the saved file follow
+// it) and found by name. A few are searched; many get an index, so that a key with
+// thousands of subkeys still loads in linear time.
+template <class T>
+class TNamedList {
+ public:
+  const std::vector<T>& Items() const { return FItems; }
+  const T* Find(std::string_view name) const {
+    if (FIndex.empty()) {
+      for (const T& item : FItems)
+        if (SameName(NameOf(item), name)) return &item;
+      return nullptr;
+    }
+    auto it = FIndex.find(name);
+    return it == FIndex.end() ? nullptr : &FItems[it->second];
+  }
+  T* Find(std::string_view name) { return const_cast<T*>(std::as_const(*this).Find(name)); }
+  T& Add(T item) {
+    FItems.push_back(std::move(item));
+    if (!FIndex.empty()) {
+      FIndex.emplace(NameOf(FItems.back()), FItems.size() - 1);
+    } else if (FItems.size() > kSearched) {
+      Reindex();
+    }
+    return FItems.back();
+  }
+  void Erase(const T* item) {
+    FItems.erase(FItems.begin() + (item - FItems.data()));
+    Reindex();
+  }
+  std::vector<T> TakeAll() {
+    FIndex.clear();
+    return std::exchange(FItems, {});
+  }
+
+ private:
+  static constexpr std::size_t kSearched = 8;
+  void Reindex() {
+    FIndex.clear();
+    if (FItems.size() > kSearched)
+      for (std::size_t i = 0; i < FItems.size(); ++i) FIndex.emplace(NameOf(FItems[i]), i);
+  }
+  std::vector<T> FItems;
+  std::unordered_map<std::string, std::size_t, TFoldHash, TFoldEqual> FIndex;  // name -> item
+};
+
+struct TKeyNode : std::enable_shared_from_this<TKeyNode> {
   std::string Name;
   TKeyNode* Parent = nullptr;  // the parent owns this node through SubKeys
   int Root = 0;
+  std::size_t Depth = 0;  // levels below the root
   bool Deleted = false;
-  std::vector<std::shared_ptr<TKeyNode>> SubKeys;  // creation order
-  std::vector<TMemValue> Values;                   // first-write order
+  TNamedList<std::shared_ptr<TKeyNode>> SubKeys;
+  TNamedList<TMemValue> Values;
+
+  TKeyNode() = default;
+  TKeyNode(const TKeyNode&) = delete;
+  TKeyNode& operator=(const TKeyNode&) = delete;
+  // Frees the subtree without recursion, however deep: subkeys nobody else holds give up
+  // their own subkeys to this loop before they go.
+  ~TKeyNode() {
+    std::vector<std::shared_ptr<TKeyNode>> doomed = SubKeys.TakeAll();
+    while (!doomed.empty()) {
+      std::shared_ptr<TKeyNode> node = std::move(doomed.back());
+      doomed.pop_back();
+      if (node.use_count() != 1) continue;  // an open handle keeps it, and its subtree
+      for (auto& k : node->SubKeys.TakeAll()) doomed.push_back(std::move(k));
+    }
+  }
 
   TKeyNode* Find(std::string_view name) const {
-    for (const auto& k : SubKeys)
-      if (SameName(k->Name, name)) return k.get();
-    return nullptr;
+    const std::shared_ptr<TKeyNode>* found = SubKeys.Find(name);
+    return found ? found->get() : nullptr;
   }
-  std::shared_ptr<TKeyNode> Share(const TKeyNode* node) const {
-    for (const auto& k : SubKeys)
-      if (k.get() == node) return k;
-    return nullptr;
+  TKeyNode* Add(std::string_view name) {
+    auto child = std::make_shared<TKeyNode>();
+    child->Name = name;
+    child->Parent = this;
+    child->Root = Root;
+    child->Depth = Depth + 1;
+    return SubKeys.Add(std::move(child)).get();
   }
-  TMemValue* FindValue(std::string_view name) {
-    for (auto& v : Values)
-      if (SameName(v.Name, name)) return &v;
-    return nullptr;
+  // Takes a subkey out of this key; it stays alive while something else holds it.
+  void Remove(TKeyNode* child) { SubKeys.Erase(SubKeys.Find(child->Name)); }
+  void SetValue(TMemValue value) {
+    if (TMemValue* v = Values.Find(value.Name)) {
+      v->Type = value.Type;
+      v->Data = std::move(value.Data);
+    } else {
+      Values.Add(std::move(value));
+    }
   }
+
   // Component names from the root down.
   std::vector<std::string> Path() const {
     std::vector<std::string> path;
@@ -60,6 +153,8 @@ struct TKeyNode {
     return path;
   }
 };
+
+std::string_view NameOf(const std::shared_ptr<TKeyNode>& key) { return key->Name; }
 
 struct THandleEntry {
   std::shared_ptr<TKeyNode> Node;
@@ -80,11 +175,13 @@ struct TState {
   std::map<std::uintptr_t, THandleEntry> Keys;
   std::map<std::uintptr_t, int> Finds;
   std::uintptr_t NextHandle = 0x1000;
+  std::uint64_t Changes = 0;  // every change to keys or values counts one
   std::vector<TFault> DeniedKeys;
   std::vector<TFault> DeniedWrites;
 
   TState() { ClearTree(); }
   void ClearTree() {
+    ++Changes;
     for (auto& [id, entry] : Keys) entry.Node->Deleted = true;
     Keys.clear();
     for (int i = 0; i < 4; ++i) {
@@ -149,20 +246,19 @@ std::vector<std::string> SplitHookPath(std::string_view path) {
   return parts;
 }
 
-bool Covers(const std::vector<TFault>& faults, int root, const std::vector<std::string>& path,
-            bool exact) {
+// Whether a fault covers the key `below` the node (exactly it, or it or a key under it).
+// Paths are only worked out while tests have set faults.
+bool Covers(const std::vector<TFault>& faults, const TKeyNode* node, bool exact,
+            const std::vector<std::string>& below = {}) {
+  if (faults.empty()) return false;
+  std::vector<std::string> path = node->Path();
+  path.insert(path.end(), below.begin(), below.end());
   for (const TFault& f : faults) {
-    if (f.Root != root || f.Path.size() > path.size()) continue;
+    if (f.Root != node->Root || f.Path.size() > path.size()) continue;
     if (exact && f.Path.size() != path.size()) continue;
     if (std::equal(f.Path.begin(), f.Path.end(), path.begin(), SameName)) return true;
   }
   return false;
-}
-
-std::vector<std::string> Joined(const TKeyNode* base, const std::vector<std::string>& parts) {
-  std::vector<std::string> path = base->Path();
-  path.insert(path.end(), parts.begin(), parts.end());
-  return path;
 }
 
 HKEY AddHandle(std::shared_ptr<TKeyNode> node, REGSAM access) {
@@ -172,21 +268,20 @@ HKEY AddHandle(std::shared_ptr<TKeyNode> node, REGSAM access) {
   return reinterpret_cast<HKEY>(id);
 }
 
-std::shared_ptr<TKeyNode> SharedOf(TKeyNode* node) {
-  if (!node->Parent) return State().Roots[node->Root];
-  return node->Parent->Share(node);
-}
-
+// Without recursion: a subtree may be as deep as the registry allows.
 void MarkDeleted(TKeyNode* node) {
-  node->Deleted = true;
-  for (auto& k : node->SubKeys) MarkDeleted(k.get());
+  std::vector<TKeyNode*> pending = {node};
+  while (!pending.empty()) {
+    TKeyNode* n = pending.back();
+    pending.pop_back();
+    n->Deleted = true;
+    for (auto& k : n->SubKeys.Items()) pending.push_back(k.get());
+  }
 }
 
 void Unlink(TKeyNode* node) {
   MarkDeleted(node);
-  auto& list = node->Parent->SubKeys;
-  list.erase(std::remove_if(list.begin(), list.end(), [&](auto& k) { return k.get() == node; }),
-             list.end());
+  node->Parent->Remove(node);
 }
 
 LONG FindKey(HKEY key, const char* subKey, TKeyNode** found) {
@@ -203,7 +298,9 @@ LONG FindKey(HKEY key, const char* subKey, TKeyNode** found) {
 }
 
 // Loads GLINT_REGISTRY_FILE before main and saves it back on RegFlushKey and at exit, in
-// the style it was loaded in. A file that did not load is never written.
+// the style it was loaded in. A file that did not load is never written. At exit only
+// what changed after the last RegFlushKey is saved: a save that failed there is not
+// tried (and reported) a second time.
 class TPersistence {
  public:
   TPersistence() {
@@ -222,11 +319,12 @@ class TPersistence {
       std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s; the file is left unchanged\n", error.c_str());
   }
   ~TPersistence() {
-    if (FLoaded) Flush();
+    if (FLoaded && FFlushedAt != State().Changes) Flush();
   }
   LONG Flush() {
     if (FFile.empty()) return ERROR_SUCCESS;
     if (!FLoaded) return ERROR_BADDB;
+    FFlushedAt = State().Changes;
     std::string error;
     if (MemRegistrySaveFile(FFile, &error, FStyle)) return ERROR_SUCCESS;
     std::fprintf(stderr, "GLINT_REGISTRY_FILE: %s\n", error.c_str());
@@ -237,6 +335,7 @@ class TPersistence {
   std::string FFile;
   TRegFileStyle FStyle;
   bool FLoaded = false;
+  std::optional<std::uint64_t> FFlushedAt;  // the change count the last save was tried at
 };
 
 TPersistence gPersistence;
@@ -251,23 +350,22 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* cls, DW
   std::vector<std::string> parts;
   if (LONG rc = Resolve(key, 0, &node); rc != ERROR_SUCCESS) return rc;
   if (LONG rc = SplitPath(subKey, &parts); rc != ERROR_SUCCESS) return rc;
-  if (Covers(State().DeniedKeys, node->Root, Joined(node, parts), false))
-    return ERROR_ACCESS_DENIED;
+  if (Covers(State().DeniedKeys, node, false, parts)) return ERROR_ACCESS_DENIED;
+  // Checked before anything is made, so a refused path creates nothing.
+  if (node->Depth + parts.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
+  for (const auto& part : parts)
+    if (HeldLength(part) > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
   DWORD how = REG_OPENED_EXISTING_KEY;
   for (const auto& part : parts) {
     TKeyNode* next = node->Find(part);
     if (!next) {
-      auto child = std::make_shared<TKeyNode>();
-      child->Name = part;
-      child->Parent = node;
-      child->Root = node->Root;
-      node->SubKeys.push_back(child);
-      next = child.get();
+      next = node->Add(part);
       how = REG_CREATED_NEW_KEY;
+      ++State().Changes;
     }
     node = next;
   }
-  *result = AddHandle(SharedOf(node), access);
+  *result = AddHandle(node->shared_from_this(), access);
   if (disposition) *disposition = how;
   return ERROR_SUCCESS;
 }
@@ -277,8 +375,8 @@ LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM access, H
   if (!result) return ERROR_INVALID_PARAMETER;
   TKeyNode* node = nullptr;
   if (LONG rc = FindKey(key, subKey, &node); rc != ERROR_SUCCESS) return rc;
-  if (Covers(State().DeniedKeys, node->Root, node->Path(), false)) return ERROR_ACCESS_DENIED;
-  *result = AddHandle(SharedOf(node), access);
+  if (Covers(State().DeniedKeys, node, false)) return ERROR_ACCESS_DENIED;
+  *result = AddHandle(node->shared_from_this(), access);
   return ERROR_SUCCESS;
 }
 
@@ -293,9 +391,10 @@ LONG RegDeleteKeyA(HKEY key, const char* subKey) {
   std::lock_guard lock(State().Lock);
   TKeyNode* node = nullptr;
   if (LONG rc = FindKey(key, subKey, &node); rc != ERROR_SUCCESS) return rc;
-  if (!node->Parent || !node->SubKeys.empty()) return ERROR_ACCESS_DENIED;
-  if (Covers(State().DeniedKeys, node->Root, node->Path(), false)) return ERROR_ACCESS_DENIED;
+  if (!node->Parent || !node->SubKeys.Items().empty()) return ERROR_ACCESS_DENIED;
+  if (Covers(State().DeniedKeys, node, false)) return ERROR_ACCESS_DENIED;
   Unlink(node);
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 
@@ -303,15 +402,15 @@ LONG RegDeleteTreeA(HKEY key, const char* subKey) {
   std::lock_guard lock(State().Lock);
   TKeyNode* node = nullptr;
   if (LONG rc = FindKey(key, subKey, &node); rc != ERROR_SUCCESS) return rc;
-  if (Covers(State().DeniedKeys, node->Root, node->Path(), false)) return ERROR_ACCESS_DENIED;
+  if (Covers(State().DeniedKeys, node, false)) return ERROR_ACCESS_DENIED;
   if (!subKey || !*subKey || !node->Parent) {
     // The key itself stays; only its contents go.
-    for (auto& k : node->SubKeys) MarkDeleted(k.get());
-    node->SubKeys.clear();
-    node->Values.clear();
+    for (auto& k : node->SubKeys.TakeAll()) MarkDeleted(k.get());
+    node->Values.TakeAll();
   } else {
     Unlink(node);
   }
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 
@@ -321,15 +420,9 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, cons
   TKeyNode* node = nullptr;
   if (LONG rc = Resolve(key, KEY_SET_VALUE, &node); rc != ERROR_SUCCESS) return rc;
   if (!data && size) return ERROR_INVALID_PARAMETER;
-  if (Covers(State().DeniedWrites, node->Root, node->Path(), true)) return ERROR_ACCESS_DENIED;
-  std::string valueName = name ? name : "";
-  std::vector<BYTE> bytes(data, data + size);
-  if (TMemValue* v = node->FindValue(valueName)) {
-    v->Type = type;
-    v->Data = std::move(bytes);
-  } else {
-    node->Values.push_back(TMemValue{valueName, type, std::move(bytes)});
-  }
+  if (Covers(State().DeniedWrites, node, true)) return ERROR_ACCESS_DENIED;
+  node->SetValue(TMemValue{name ? name : "", type, std::vector<BYTE>(data, data + size)});
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 
@@ -339,7 +432,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
   TKeyNode* node = nullptr;
   if (LONG rc = Resolve(key, KEY_QUERY_VALUE, &node); rc != ERROR_SUCCESS) return rc;
   if (data && !size) return ERROR_INVALID_PARAMETER;
-  const TMemValue* v = node->FindValue(name ? name : "");
+  const TMemValue* v = node->Values.Find(name ? name : "");
   if (!v) return ERROR_FILE_NOT_FOUND;
   if (type) *type = v->Type;
   auto needed = static_cast<DWORD>(v->Data.size());
@@ -356,10 +449,11 @@ LONG RegDeleteValueA(HKEY key, const char* name) {
   std::lock_guard lock(State().Lock);
   TKeyNode* node = nullptr;
   if (LONG rc = Resolve(key, KEY_SET_VALUE, &node); rc != ERROR_SUCCESS) return rc;
-  if (Covers(State().DeniedWrites, node->Root, node->Path(), true)) return ERROR_ACCESS_DENIED;
-  TMemValue* v = node->FindValue(name ? name : "");
+  if (Covers(State().DeniedWrites, node, true)) return ERROR_ACCESS_DENIED;
+  TMemValue* v = node->Values.Find(name ? name : "");
   if (!v) return ERROR_FILE_NOT_FOUND;
-  node->Values.erase(node->Values.begin() + (v - node->Values.data()));
+  node->Values.Erase(v);
+  ++State().Changes;
   return ERROR_SUCCESS;
 }
 
@@ -369,8 +463,8 @@ LONG RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
   TKeyNode* node = nullptr;
   if (LONG rc = Resolve(key, KEY_QUERY_VALUE, &node); rc != ERROR_SUCCESS) return rc;
   if (!name || !nameSize || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
-  if (index >= node->Values.size()) return ERROR_NO_MORE_ITEMS;
-  const TMemValue& v = node->Values[index];
+  if (index >= node->Values.Items().size()) return ERROR_NO_MORE_ITEMS;
+  const TMemValue& v = node->Values.Items()[index];
   auto needed = static_cast<DWORD>(v.Data.size());
   if (*nameSize <= v.Name.size() || (data && *dataSize < needed)) {
     if (dataSize) *dataSize = needed;
@@ -390,8 +484,8 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* re
   TKeyNode* node = nullptr;
   if (LONG rc = Resolve(key, KEY_ENUMERATE_SUB_KEYS, &node); rc != ERROR_SUCCESS) return rc;
   if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
-  if (index >= node->SubKeys.size()) return ERROR_NO_MORE_ITEMS;
-  const std::string& sub = node->SubKeys[index]->Name;
+  if (index >= node->SubKeys.Items().size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& sub = node->SubKeys.Items()[index]->Name;
   if (*nameSize <= sub.size()) return ERROR_MORE_DATA;
   std::memcpy(name, sub.c_str(), sub.size() + 1);
   *nameSize = static_cast<DWORD>(sub.size());
@@ -526,20 +620,50 @@ std::vector<std::string> MemRegistrySubKeys(HKEY root, std::string_view path) {
   std::lock_guard lock(State().Lock);
   std::vector<std::string> names;
   if (const TKeyNode* node = HookFind(root, path))
-    for (const auto& k : node->SubKeys) names.push_back(k->Name);
+    for (const auto& k : node->SubKeys.Items()) names.push_back(k->Name);
   return names;
 }
 
 std::vector<TMemValue> MemRegistryValues(HKEY root, std::string_view path) {
   std::lock_guard lock(State().Lock);
   const TKeyNode* node = HookFind(root, path);
-  return node ? node->Values : std::vector<TMemValue>{};
+  return node ? node->Values.Items() : std::vector<TMemValue>{};
 }
 
 std::optional<TMemValue> MemRegistryValue(HKEY root, std::string_view path, std::string_view name) {
   for (auto& v : MemRegistryValues(root, path))
     if (SameName(v.Name, name)) return v;
   return std::nullopt;
+}
+
+void MemRegistryWalk(HKEY root, const TMemKeyVisitor& visit) {
+  std::lock_guard lock(State().Lock);
+  const int index = RootIndex(root);
+  if (index < 0) return;
+  // An explicit stack rather than recursion, and the path grown and cut back in place
+  // rather than rebuilt for each key: a walk costs the size of what it visits.
+  struct TFrame {
+    const TKeyNode* Node;
+    std::size_t Next;        // the subkey to visit next
+    std::size_t PathLength;  // of the node's own path
+  };
+  std::string path;
+  const TKeyNode* top = State().Roots[index].get();
+  visit(path, top->Values.Items(), !top->SubKeys.Items().empty());
+  std::vector<TFrame> stack = {{top, 0, 0}};
+  while (!stack.empty()) {
+    TFrame& frame = stack.back();
+    if (frame.Next == frame.Node->SubKeys.Items().size()) {
+      stack.pop_back();
+      continue;
+    }
+    const TKeyNode* child = frame.Node->SubKeys.Items()[frame.Next++].get();
+    path.resize(frame.PathLength);
+    if (!path.empty()) path += '\\';
+    path += child->Name;
+    visit(path, child->Values.Items(), !child->SubKeys.Items().empty());
+    stack.push_back({child, 0, path.size()});
+  }
 }
 
 std::size_t MemRegistryOpenHandles() {

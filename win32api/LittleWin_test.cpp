@@ -154,6 +154,17 @@ TEST_F(LittleWin, DeletingKeysFollowsTheTreeRules) {
   EXPECT_EQ(RegDeleteKeyA(FScratch.Get(), "c"), ERROR_SUCCESS);
 }
 
+// Windows allows key names of 255 characters (Wine 256); well beyond that, both refuse,
+// with ERROR_INVALID_PARAMETER or, where the "A" function's conversion buffer is the first
+// to overflow (Wine), ERROR_MORE_DATA.
+TEST_F(LittleWin, OverlongKeyNamesAreRefused) {
+  TRegKey key;
+  EXPECT_EQ(Create(std::string(255, 'n').c_str(), key.Out(), nullptr, FScratch.Get()),
+            ERROR_SUCCESS);
+  const LONG rc = Create(std::string(300, 'n').c_str(), key.Out(), nullptr, FScratch.Get());
+  EXPECT_TRUE(rc == ERROR_INVALID_PARAMETER || rc == ERROR_MORE_DATA) << rc;
+}
+
 class LittleWinFiles : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -4,8 +4,10 @@
 //
 // With GLINT_REGISTRY_FILE set, the registry is loaded from that file before main
 // and saved back to it by RegFlushKey and at exit (through rtl/SafeFile.h), in the
-// encoding and header it was loaded with. A file that cannot be loaded is reported on
-// standard error and never written: RegFlushKey then returns ERROR_BADDB.
+// encoding and header it was loaded with; at exit only when something changed after the
+// last RegFlushKey, so a save that failed there is reported once. A file that cannot be
+// loaded is reported on standard error and never written: RegFlushKey then returns
+// ERROR_BADDB.
 //
 // The registry file is the registry editor's export format, read as the editor reads
 // it: UTF-16LE with a byte order mark, UTF-8 with or without one, or single-byte
@@ -15,11 +17,14 @@
 // kit's "A" functions, with characters it lacks kept as escapes (RegFileText.h); in a
 // 5.00 file the hex data of string types (hex(1), hex(2), hex(7)) is UTF-16LE, as the
 // editor writes it. A line the loader cannot take (a type beyond 32 bits, a key name
-// with an empty part, text after a closing quote, ...) fails the whole load with its
-// line number; nothing is dropped. Comments are not registry content and are not kept.
+// with an empty part, a key deeper or a name longer than Windows allows, text after a
+// closing quote, ...) fails the whole load with its line number; nothing is dropped.
+// Comments are not registry content and are not kept.
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -29,6 +34,12 @@
 #include "win32api/LittleWin.h"
 
 namespace glint::win32 {
+
+// What Windows refuses, and so the in-memory registry too (RegCreateKeyExA fails with
+// ERROR_INVALID_PARAMETER): a key more than this many levels below its root, and a key
+// name of more than this many characters (UTF-16 code units).
+inline constexpr std::size_t kMaxKeyDepth = 512;
+inline constexpr std::size_t kMaxKeyNameLength = 255;
 
 struct TMemValue {
   std::string Name;  // empty for the key's default value
@@ -48,6 +59,13 @@ std::vector<std::string> MemRegistrySubKeys(HKEY root, std::string_view path);
 // Values in the order they were first written; empty when the key does not exist.
 std::vector<TMemValue> MemRegistryValues(HKEY root, std::string_view path);
 std::optional<TMemValue> MemRegistryValue(HKEY root, std::string_view path, std::string_view name);
+// Calls `visit` for the root and every key below it, depth first, subkeys in creation
+// order, parents before their subkeys; `path` is relative to the root ("" for the root
+// itself). Uses no recursion, so any depth the registry holds is walked. `visit` must
+// not change the registry.
+using TMemKeyVisitor = std::function<void(std::string_view path,
+                                          const std::vector<TMemValue>& values, bool hasSubKeys)>;
+void MemRegistryWalk(HKEY root, const TMemKeyVisitor& visit);
 // Number of key handles currently open (predefined roots do not count).
 std::size_t MemRegistryOpenHandles();
 

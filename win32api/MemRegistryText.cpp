@@ -150,21 +150,20 @@ std::string ValueLine(const TMemValue& v, bool regedit4, std::string_view lineBr
   return line;
 }
 
-void ExportKey(std::string& out, const TRegFileStyle& style, std::string_view lineBreak, int root,
-               const std::string& path) {
-  const HKEY key = kRoots[root].Key();
-  const std::string section = SectionName(root, path);
-  const std::vector<TMemValue> values = MemRegistryValues(key, path);
-  const std::vector<std::string> subKeys = MemRegistrySubKeys(key, path);
-  const bool named =
-      path.empty() ? style.RootsNamed[root] : !style.ImpliedKeys.contains(Folded(section));
-  if (named || !values.empty() || (!path.empty() && subKeys.empty())) {
+// A section for each key that had one, has values, or ends a branch, parents first.
+void ExportRoot(std::string& out, const TRegFileStyle& style, std::string_view lineBreak,
+                int root) {
+  MemRegistryWalk(kRoots[root].Key(), [&](std::string_view path,
+                                          const std::vector<TMemValue>& values, bool hasSubKeys) {
+    const std::string section = SectionName(root, path);
+    const bool named =
+        path.empty() ? style.RootsNamed[root]
+                     : style.ImpliedKeys.empty() || !style.ImpliedKeys.contains(Folded(section));
+    if (!named && values.empty() && (path.empty() || hasSubKeys)) return;
     out.append(lineBreak).append("[").append(HeldToUtf8(section)).append("]").append(lineBreak);
     for (const auto& v : values)
       out.append(ValueLine(v, style.Regedit4, lineBreak)).append(lineBreak);
-  }
-  for (const auto& sub : subKeys)
-    ExportKey(out, style, lineBreak, root, path.empty() ? sub : path + "\\" + sub);
+  });
 }
 
 // ---- Reading
@@ -255,10 +254,18 @@ class TParser {
     std::string_view path = name.substr(kRoots[c->Root].Name.size());
     if (!path.empty()) {
       path.remove_prefix(1);
-      for (std::string_view rest = path;;) {
+      // Windows' own limits too, checked here so that the message names the line.
+      std::size_t levels = 0;
+      for (std::string_view rest = path;; ++levels) {
         const std::size_t cut = rest.find('\\');
-        if (rest.substr(0, cut).empty())
+        const std::string_view part = rest.substr(0, cut);
+        if (part.empty())
           return Fail("a key name with an empty part (a doubled, leading or trailing backslash)");
+        if (Width(part) > kMaxKeyNameLength)
+          return Fail("a key name of " + std::to_string(Width(part)) + " characters (at most " +
+                      std::to_string(kMaxKeyNameLength) + ")");
+        if (levels == kMaxKeyDepth)
+          return Fail("a key more than " + std::to_string(kMaxKeyDepth) + " levels below its root");
         if (cut == std::string_view::npos) break;
         rest.remove_prefix(cut + 1);
       }
@@ -439,24 +446,21 @@ bool Apply(const std::vector<TChange>& changes, std::string* error) {
   return true;
 }
 
-void CollectImplied(int root, const std::string& path, const std::set<std::string>& named,
-                    std::set<std::string>* implied) {
-  for (const auto& sub : MemRegistrySubKeys(kRoots[root].Key(), path)) {
-    const std::string subPath = path.empty() ? sub : path + "\\" + sub;
-    std::string section = Folded(SectionName(root, subPath));
-    if (!named.contains(section)) implied->insert(std::move(section));
-    CollectImplied(root, subPath, named, implied);
-  }
-}
-
-// Which keys had sections of their own, so that they, and only they, get one again.
+// Which keys had sections of their own, so that they, and only they, get one again. A key
+// with values had one (its values came after it), so only the others are looked up among
+// the file's key lines.
 void DescribeSections(const std::vector<TChange>& changes, TRegFileStyle* style) {
-  std::set<std::string> named;
-  for (const TChange& c : changes)
-    if (c.Action == TAction::CreateKey) named.insert(Folded(SectionName(c.Root, c.Path)));
-  for (int i = 0; i < 4; ++i) {
-    style->RootsNamed[i] = named.contains(std::string(kRoots[i].Name));
-    CollectImplied(i, "", named, &style->ImpliedKeys);
+  std::set<std::string>& implied = style->ImpliedKeys;
+  for (int i = 0; i < 4; ++i)
+    MemRegistryWalk(kRoots[i].Key(),
+                    [&](std::string_view path, const std::vector<TMemValue>& values, bool) {
+                      if (!path.empty() && values.empty())
+                        implied.insert(Folded(SectionName(i, path)));
+                    });
+  for (const TChange& c : changes) {
+    if (c.Action != TAction::CreateKey) continue;
+    if (c.Path.empty()) style->RootsNamed[c.Root] = true;
+    if (!implied.empty()) implied.erase(Folded(SectionName(c.Root, c.Path)));
   }
 }
 
@@ -466,7 +470,7 @@ bool MemRegistryExport(const TRegFileStyle& style, std::string* bytes, std::stri
   const std::string_view lineBreak = style.Crlf ? "\r\n" : "\n";
   std::string text(style.Regedit4 ? kHeader4 : kHeader);
   text += lineBreak;
-  for (int i = 0; i < 4; ++i) ExportKey(text, style, lineBreak, i, "");
+  for (int i = 0; i < 4; ++i) ExportRoot(text, style, lineBreak, i);
   text += lineBreak;
   std::string ignored;
   return EncodeRegFile(text, style.Encoding, bytes, error ? error : &ignored);

@@ -3,6 +3,8 @@
 // loader cannot take refused with its number.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -183,6 +185,117 @@ TEST_F(MemRegistryText, SingleByteFileThatWouldReadBackAsUtf8IsNotWritten) {
   EXPECT_NE(error.find("read back as UTF-8"), std::string::npos) << error;
 }
 
+// Which single-byte encoding a file without a byte order mark has, told by its header
+// once its bytes are ASCII: what the editor writes of a character added later.
+TEST_F(MemRegistryText, AnAsciiFileKeepsTheEncodingItsHeaderImplies) {
+  const struct {
+    const char* Header;
+    TRegEncoding Encoding;
+    const char* Added;  // the bytes "\xE9" (é) is saved as
+  } kFiles[] = {{"Windows Registry Editor Version 5.00", TRegEncoding::Utf8, "\xC3\xA9"},
+                {"REGEDIT4", TRegEncoding::Ansi, "\xE9"}};
+  for (const auto& f : kFiles) {
+    SCOPED_TRACE(f.Header);
+    TRegFileStyle style;
+    ASSERT_TRUE(
+        MemRegistryImport(std::string(f.Header) + "\n\n[HKEY_CURRENT_USER\\A]\n", nullptr, &style));
+    EXPECT_EQ(style.Encoding, f.Encoding);
+    TRegKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "A", 0, KEY_ALL_ACCESS, key.Out()), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key.Get(), "\xE9", 0, REG_DWORD, Bytes({"\1\0\0\0", 4}).data(), 4),
+              ERROR_SUCCESS);
+    std::string saved;
+    ASSERT_TRUE(MemRegistryExport(style, &saved));
+    EXPECT_EQ(saved, std::string(f.Header) + "\n\n[HKEY_CURRENT_USER\\A]\n\"" + f.Added +
+                         "\"=dword:00000001\n\n");
+  }
+}
+
+// The edges of the code page: characters up to U+00FF are held as their own byte, beyond
+// it as escapes; U+10000, the first beyond 16 bits, is written as a surrogate pair, in the
+// file's text and in the UTF-16 data of a string type alike.
+TEST_F(MemRegistryText, CharactersAtTheCodePageAndUtf16EdgesKeepTheirCode) {
+  const struct {
+    std::u16string_view Name;
+    const char* Held;
+  } kNames[] = {{u"\u007F", "\x7F"},
+                {u"\u00A0", "\xA0"},
+                {u"\u00FF", "\xFF"},
+                {u"\u0100", "\x81{100}"},
+                {u"\U00010000", "\x81{10000}"}};
+  for (const auto& n : kNames) {
+    SCOPED_TRACE(n.Held);
+    const std::u16string text =
+        u"Windows Registry Editor Version 5.00\r\n\r\n"
+        u"[HKEY_CURRENT_USER\\A]\r\n\"" +
+        std::u16string(n.Name) + u"\"=hex(2):" + (n.Name.size() == 2 ? u"00,d8,00,dc" : u"41,00") +
+        u",00,00\r\n\r\n";
+    TRegFileStyle style;
+    std::string error;
+    ASSERT_TRUE(MemRegistryImport(Utf16(text), &error, &style)) << error;
+    const std::vector<TMemValue> values = MemRegistryValues(HKEY_CURRENT_USER, "A");
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].Name, n.Held);
+    EXPECT_EQ(values[0].Text(), n.Name.size() == 2 ? "\x81{10000}" : "A");
+    std::string saved;
+    ASSERT_TRUE(MemRegistryExport(style, &saved));
+    EXPECT_EQ(saved, Utf16(text));
+  }
+}
+
+std::string Levels(int count) {
+  std::string path = "HKEY_CURRENT_USER";
+  for (int i = 0; i < count; ++i) path += "\\k";
+  return path;
+}
+
+// Windows' own limits, to the level and the character: a key 512 levels below its root and
+// a name of 255 characters (UTF-16 code units) load and are written back the same; one more
+// is refused by the registry itself.
+TEST_F(MemRegistryText, KeysAtWindowsLimitsLoadAndSaveBack) {
+  const std::string deep = Levels(512);
+  const std::string name = std::string(252, 'n') + "\xC3\xA9\xF0\x9F\x8C\x8E";
+  const std::string file = "Windows Registry Editor Version 5.00\n\n[" + deep +
+                           "]\n\n[HKEY_CURRENT_USER\\" + name + "]\n\n";
+  TRegFileStyle style;
+  std::string error, saved;
+  ASSERT_TRUE(MemRegistryImport(file, &error, &style)) << error;
+  ASSERT_TRUE(MemRegistryExport(style, &saved));
+  EXPECT_EQ(saved, file);
+
+  TRegKey key, more;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, deep.substr(18).c_str(), 0, KEY_ALL_ACCESS, key.Out()),
+            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegCreateKeyExA(key.Get(), "k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, more.Out(), nullptr),
+      ERROR_INVALID_PARAMETER);
+  const std::string longer = std::string(252, 'n') + "\xE9\x81{1F30E}n";
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, longer.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, more.Out(), nullptr),
+            ERROR_INVALID_PARAMETER);
+}
+
+// Keys are found through an index: an export of many sibling keys loads and saves in linear
+// time, where searching the siblings for each key took minutes for 200,000 of them. Names
+// alike up to their last characters, as class IDs often are, make a search slowest. CPU
+// time, as the machine may be shared.
+TEST_F(MemRegistryText, ManySiblingKeysLoadAndSaveInLinearTime) {
+  std::string file = "Windows Registry Editor Version 5.00\n\n";
+  for (int i = 0; i < 40000; ++i) {
+    char name[48];
+    std::snprintf(name, sizeof name, "{6B29FC40-CA47-1067-B31D-00DD%08X}", i);
+    file += "[HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\" + std::string(name) +
+            "]\n\"v\"=dword:00000001\n\n";
+  }
+  const std::clock_t start = std::clock();
+  TRegFileStyle style;
+  std::string saved;
+  ASSERT_TRUE(MemRegistryImport(file, nullptr, &style));
+  ASSERT_TRUE(MemRegistryExport(style, &saved));
+  EXPECT_LT(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC, 5.0);
+  EXPECT_EQ(saved, file);
+}
+
 TEST_F(MemRegistryText, DeletionsApplyInOrder) {
   ASSERT_TRUE(
       MemRegistryImport("REGEDIT4\n"
@@ -233,6 +346,11 @@ TEST_F(MemRegistryText, LinesItCannotTakeFailTheLoadWithTheirNumber) {
        "line 3: not UTF-16"},
       {Utf16(u"Windows Registry Editor Version 5.00\r\n") + "x", "line 2: not UTF-16"},
       {"Windows Registry Editor Version 4.00\n", "line 1: not a registry export"},
+      {"REGEDIT4\n\n[" + Levels(513) + "]\n", "line 3: a key more than 512 levels below its root"},
+      {"REGEDIT4\n[-" + Levels(20000) + "]\n", "line 2: a key more than 512 levels below its root"},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A\\" + std::string(253, 'n') +
+           "\xC3\xA9\xF0\x9F\x8C\x8E]\n",
+       "line 2: a key name of 256 characters (at most 255)"},
   };
   TRegKey kept;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Kept", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

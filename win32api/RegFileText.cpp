@@ -78,22 +78,34 @@ char32_t NextHeld(std::string_view held, std::size_t& pos, bool surrogates) {
   return c;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+// Text that is all ASCII reads the same in every form here, and most of a file is.
+bool Ascii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+// Writes `c` as UTF-8 at `out`, which has room for four bytes; returns the end.
+char* PutUtf8(char* out, char32_t c) {
   if (c < 0x80) {
-    out += static_cast<char>(c);
+    *out++ = static_cast<char>(c);
   } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *out++ = static_cast<char>(0xC0 | c >> 6);
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
   } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *out++ = static_cast<char>(0xE0 | c >> 12);
+    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *out++ = static_cast<char>(0xF0 | c >> 18);
+    *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  char buffer[4];
+  out.append(buffer, PutUtf8(buffer, c));
 }
 
 // One character at `pos`; false for anything but the shortest form of a scalar value.
@@ -150,6 +162,9 @@ bool DecodeUtf16(std::string_view bytes, std::string* text, std::string* error) 
     return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
                                  static_cast<unsigned char>(bytes[i + 1]) << 8);
   };
+  // A code unit takes at most three bytes of UTF-8, a surrogate pair four.
+  text->resize(bytes.size() / 2 * 3);
+  char* out = text->data();
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     char32_t c = unit(i);
     if (c >= 0xDC00 && c <= 0xDFFF) return fail("not UTF-16 (a lone low surrogate)");
@@ -160,8 +175,9 @@ bool DecodeUtf16(std::string_view bytes, std::string* text, std::string* error) 
       i += 2;
     }
     if (c == '\n') ++line;
-    AppendUtf8(*text, c);
+    out = PutUtf8(out, c);
   }
+  text->resize(static_cast<std::size_t>(out - text->data()));
   if (bytes.size() % 2 != 0) return fail("not UTF-16 (an odd number of bytes)");
   return true;
 }
@@ -172,6 +188,10 @@ const char* const kAmbiguous =
 }  // namespace
 
 bool Utf8ToHeld(std::string_view text, std::string* held, std::string* error) {
+  if (Ascii(text)) {
+    held->assign(text);
+    return true;
+  }
   held->clear();
   char32_t c;
   for (std::size_t pos = 0; pos < text.size();) {
@@ -187,10 +207,18 @@ bool Utf8ToHeld(std::string_view text, std::string* held, std::string* error) {
 }
 
 std::string HeldToUtf8(std::string_view held) {
+  if (Ascii(held)) return std::string(held);
   std::string out;
   out.reserve(held.size());
   for (std::size_t pos = 0; pos < held.size();) AppendUtf8(out, NextHeld(held, pos, false));
   return out;
+}
+
+std::size_t HeldLength(std::string_view held) {
+  std::size_t units = 0;
+  for (std::size_t pos = 0; pos < held.size();)
+    units += NextHeld(held, pos, true) >= 0x10000 ? 2 : 1;
+  return units;
 }
 
 bool Utf16ToHeld(const std::vector<BYTE>& data, std::vector<BYTE>* held, std::string* error) {
@@ -255,9 +283,7 @@ bool DecodeRegFile(std::string_view bytes, TRegEncoding* encoding, std::string* 
     return true;
   }
   if (ValidUtf8(bytes, &bad)) {
-    const bool ascii =
-        std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-    if (!ascii || !bytes.starts_with("REGEDIT4")) {
+    if (!Ascii(bytes) || !bytes.starts_with("REGEDIT4")) {
       *encoding = TRegEncoding::Utf8;
       text->assign(bytes);
       return true;
@@ -291,9 +317,7 @@ bool EncodeRegFile(std::string_view text, TRegEncoding encoding, std::string* by
       }
       // Single-byte text whose bytes happen to be valid UTF-8 ("\xC3\xA9" for "Ã©") would
       // be read back as UTF-8, as other text than was saved.
-      if (std::size_t bad = 0;
-          std::any_of(bytes->begin(), bytes->end(), [](char b) { return (b & 0x80) != 0; }) &&
-          ValidUtf8(*bytes, &bad)) {
+      if (std::size_t bad = 0; !Ascii(*bytes) && ValidUtf8(*bytes, &bad)) {
         *error = "the text would read back as UTF-8 from a single-byte file";
         return false;
       }
@@ -301,12 +325,14 @@ bool EncodeRegFile(std::string_view text, TRegEncoding encoding, std::string* by
     case TRegEncoding::Utf16Bom:
       break;
   }
-  *bytes = "\xFF\xFE";
-  bytes->reserve(2 + text.size() * 2);
+  // Two bytes for each byte of UTF-8 are enough: a character of n bytes takes 2 (n < 4) or 4.
+  bytes->assign(2 + text.size() * 2, '\0');
+  char* out = bytes->data();
   const auto put = [&](char32_t unit) {
-    *bytes += static_cast<char>(unit & 0xFF);
-    *bytes += static_cast<char>(unit >> 8);
+    *out++ = static_cast<char>(unit & 0xFF);
+    *out++ = static_cast<char>(unit >> 8);
   };
+  put(0xFEFF);
   for (std::size_t pos = 0; pos < text.size();) {
     if (!NextUtf8(text, pos, c)) {
       *error = "not UTF-8";
@@ -319,6 +345,7 @@ bool EncodeRegFile(std::string_view text, TRegEncoding encoding, std::string* by
       put(c);
     }
   }
+  bytes->resize(static_cast<std::size_t>(out - bytes->data()));
   return true;
 }
 

@@ -1,5 +1,5 @@
 // win32api/RegFileText.h: the bytes of a registry file as UTF-8 text and back, and the
-// form the in-memory registry holds names and text in. Used by MemRegistryText.cpp only.
+// form the in-memory registry holds names and text in. Used by the in-memory registry only.
 //
 // The held form is Windows-1252, the code page of the kit's "A" functions. A character
 // the code page has no byte for (Windows' and Wine's own HKEY_CURRENT_USER has a key named
@@ -12,6 +12,7 @@
 // number for the ones that work on parts of a line).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ bool EncodeRegFile(std::string_view text, TRegEncoding encoding, std::string* by
 // UTF-8 text (names, strings) to the held form and back.
 bool Utf8ToHeld(std::string_view text, std::string* held, std::string* error);
 std::string HeldToUtf8(std::string_view held);
+// The length of a held name in UTF-16 code units, as Windows counts a name's characters.
+std::size_t HeldLength(std::string_view held);
 // UTF-16LE data (the hex data of string types in a 5.00 file) to the held form and back.
 // Code units that pair into no character are held like characters, so any even-length
 // data comes back the same.

@@ -2,15 +2,18 @@
 // a plain-text help source into a WinHelp 3.1 help file. It runs on the build
 // host in every build, the Windows cross builds included.
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "help/writer/HelpSource.h"
 #include "help/writer/HlpWriter.h"
+#include "rtl/SafeFile.h"
 
 namespace {
 
@@ -23,11 +26,49 @@ constexpr char kHelp[] =
     "contents page.\n"
     "\n"
     "An error in the source is reported as SOURCE:LINE: what is wrong, and OUTPUT\n"
-    "is left as it was. Exit status: 0 written, 1 source or file error, 2 usage.\n";
+    "is left as it was. OUTPUT must be a regular file (or not exist yet) other than\n"
+    "SOURCE; a link there is followed and the file it names replaced.\n"
+    "Exit status: 0 written, 1 source or file error, 2 usage.\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "hlpwrite: %s\n", message.c_str());
   return 1;
+}
+
+// The whole file, or nothing when it cannot be read (a directory reads as an error).
+std::optional<std::string> ReadSource(const std::string& path) {
+  try {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return text;
+  } catch (const std::ios_base::failure&) {  // libstdc++ throws on a read error
+    return std::nullopt;
+  }
+}
+
+int Run(const std::string& sourcePath, const std::string& outputPath) {
+  std::error_code ignored;
+  // Links and other names of the same file count: the source must survive the run.
+  if (std::filesystem::equivalent(sourcePath, outputPath, ignored))
+    return Fail(outputPath + " is the source itself; write the help file elsewhere");
+  const std::optional<std::string> text = ReadSource(sourcePath);
+  if (!text) return Fail("cannot read " + sourcePath);
+
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = glint::help::WriteHlp(glint::help::ParseHelpSource(*text));
+  } catch (const glint::help::THelpSourceError& e) {
+    return Fail(sourcePath + ":" + std::to_string(e.Line()) + ": " + e.Message());
+  }
+
+  // All written or nothing: a failed run leaves the old help file as it was. TSafeFile also
+  // refuses to put a file where a directory or a device is.
+  glint::TSafeFile file(outputPath);
+  if (!file.Open() || !file.Write(bytes.data(), bytes.size()) || !file.Commit())
+    return Fail(file.Error());
+  return 0;
 }
 
 }  // namespace
@@ -41,38 +82,9 @@ int main(int argc, char** argv) {
     std::fputs("hlpwrite: expected SOURCE and OUTPUT (see hlpwrite --help)\n", stderr);
     return 2;
   }
-  const std::string sourcePath = argv[1];
-  const std::filesystem::path outputPath = argv[2];
-
-  std::ifstream in(sourcePath, std::ios::binary);
-  if (!in) return Fail("cannot read " + sourcePath);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return Fail("cannot read " + sourcePath);
-
-  std::vector<std::uint8_t> bytes;
   try {
-    bytes = glint::help::WriteHlp(glint::help::ParseHelpSource(text));
-  } catch (const glint::help::THelpSourceError& e) {
-    return Fail(sourcePath + ":" + std::to_string(e.Line()) + ": " + e.Message());
+    return Run(argv[1], argv[2]);
+  } catch (const std::exception& e) {
+    return Fail(e.what());
   }
-
-  // Written beside the target and renamed over it, so a failed run leaves
-  // no half-written help file behind.
-  std::filesystem::path temporary = outputPath;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return Fail("cannot write " + temporary.string());
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, outputPath, error);
-  if (error) return Fail("cannot write " + outputPath.string() + ": " + error.message());
-  return 0;
 }
