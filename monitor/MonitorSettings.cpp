@@ -53,18 +53,20 @@ constexpr TSetting ColumnSetting(const char* name) {
 }
 
 // In the stored order. Reading follows it too: Font.Size comes after
-// Font.Height and so wins over it.
+// Font.Height and so wins over it. Position and size are the window's
+// restored ones: a maximised window comes back as the window it was.
 const TSetting kSettings[] = {
     // A position beyond the screen (a monitor since removed) starts at 0.
-    {"Top", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Top(); },
+    {"Top", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.RestoredBounds().Top; },
      [](TGlintMonitor& f, int v) { f.SetTop(v > TScreen::Height() ? 0 : v); }},
-    {"Left", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Left(); },
+    {"Left", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.RestoredBounds().Left; },
      [](TGlintMonitor& f, int v) { f.SetLeft(v > TScreen::Width() ? 0 : v); }},
-    {"Width", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Width(); },
+    {"Width", TSettingKind::Integer,
+     [](const TGlintMonitor& f) { return f.RestoredBounds().Width(); },
      [](TGlintMonitor& f, int v) { f.SetWidth(v); }},
     // A rolled-up window keeps the height it unrolls to, not its caption's.
     {"Height", TSettingKind::Integer,
-     [](const TGlintMonitor& f) { return RolledUp ? SavedHeight : f.Height(); },
+     [](const TGlintMonitor& f) { return RolledUp ? SavedHeight : f.RestoredBounds().Height(); },
      [](TGlintMonitor& f, int v) { f.SetHeight(v); }},
     ColumnSetting<0>("Col1"),
     ColumnSetting<1>("Col2"),

@@ -237,6 +237,22 @@ TEST_F(Settings, SavedSettingsBringTheWindowBack) {
   }
 }
 
+// A window minimised or maximised stores the bounds it goes back to.
+TEST_F(Settings, SaveKeepsTheRestoredBoundsOfAMaximisedOrMinimisedWindow) {
+  for (TWindowState state : {TWindowState::Maximized, TWindowState::Minimized}) {
+    SCOPED_TRACE(static_cast<int>(state));
+    Clear();
+    TGlintMonitor& form = NewMonitor();
+    form.SetBounds(30, 40, 800, 500);
+    form.DoWindowState(state, form.BoundsRect());
+    if (state == TWindowState::Maximized) form.SetBounds(-4, -4, 1032, 776);
+    form.SaveSettings1->Click();
+    EXPECT_EQ(StoredValues().substr(0, 35), "Top=40;Left=30;Width=800;Height=500");
+    form.DoWindowState(TWindowState::Normal, {});
+    EXPECT_EQ(form.RestoredBounds(), form.BoundsRect());
+  }
+}
+
 TEST_F(Settings, StayOnTopIsStoredAsOneOrZeroAndAnyNonZeroReadsTrue) {
   const struct {
     const char* Stored;
