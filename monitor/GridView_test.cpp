@@ -155,6 +155,11 @@ TEST_F(GridView, WidgetRollsTheWindowUpToItsCaptionAndDownAgain) {
   EXPECT_FALSE(RolledUp);
   EXPECT_EQ(Form->Height(), 333);
   EXPECT_EQ(Form->Widget1->Glyph(), kRollUpGlyph);
+  // The next window starts unrolled, whatever the last one was.
+  Form->Widget1->Click();
+  delete Form;
+  Form = new TGlintMonitor(&Application());
+  EXPECT_FALSE(RolledUp);
 }
 
 TEST_F(GridView, StayOnTopTogglesTheStyleOnTheSameWindow) {
@@ -336,6 +341,29 @@ TEST_F(JumpToCode, RightClickPopsUpTheDetailLinesAndAPickJumpsToItsLine) {
   // Every menu went with its click; none is left with the grid.
   for (int i = 0; i < MonitorGrid->ComponentCount(); ++i)
     EXPECT_EQ(dynamic_cast<TPopupMenu*>(MonitorGrid->Components(i)), nullptr);
+}
+
+// A detail line without a space names no unit, even when the unit map
+// has an entry without a name.
+TEST_F(JumpToCode, DetailLineWithoutAUnitMakesNoJump) {
+  Send(Report("Main 42 8 x\n 7\n\n", " C:\\src\\Other.pas\n"));
+  Host.ClearEditorCalls();
+  Backend.QueuePopupPick(0);
+  Click(TMouseButton::Right, 0, 1);
+  ASSERT_EQ(Backend.Popups.back().Captions.front(), "7");
+  EXPECT_TRUE(Host.EditorCalls().empty());
+}
+
+// Each item keeps its own line: a report arriving while the menu is up
+// takes the details away, and the pick still goes where its item said.
+TEST_F(JumpToCode, ReportArrivingWhileThePopupIsUpLeavesItsItemsWhole) {
+  Backend.WhilePopup = [this](TMenu&) { Send(Report("Main 3 8 x\n Main 9\n\n")); };
+  Backend.QueuePopupPick(0);
+  Click(TMouseButton::Right, 0, 1);
+  Backend.WhilePopup = nullptr;
+  ASSERT_NE(Host.Editor(kFile), nullptr);
+  EXPECT_EQ(Host.Editor(kFile)->Cursor.Line, 7);
+  EXPECT_EQ(MonitorGrid->Cells(1, 1), "3");
 }
 
 TEST_F(JumpToCode, TitleClickSortsWithoutJumping) {
