@@ -221,12 +221,10 @@ std::int64_t LimitOf(const char* option, const std::string& text) {
   std::int64_t value = 0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (!text.empty() && text[0] == '-' && error == std::errc() && stop == end)
-    throw TCommandError{"a limit cannot be negative (see glint check --help)"};
-  if (text.empty() || error != std::errc() || stop != end)
-    throw TCommandError{std::string(option) +
-                        " wants a whole number of bytes or allocations, not '" + text +
+  if (error != std::errc() || stop != end)
+    throw TCommandError{std::string(option) + " wants a whole number, not '" + text +
                         "' (see glint check --help)"};
+  if (value < 0) throw TCommandError{"a limit cannot be negative (see glint check --help)"};
   return value;
 }
 
