@@ -156,18 +156,24 @@ void TGlintMonitor::JumpToCode(const std::string& unitName, int line) {
   THostRef view(editor->GetView(0));
   if (!view) return;
 
+  // A report may name any line: the editor gets one of the file's own,
+  // whatever it would make of the others.
+  const int lines = editor->LinesInBuffer();
+  line = std::max(1, lines > 0 ? std::min(line, lines) : line);
   const TEditPos target{1, line};
   view->SetPos(epCursorPos, &target);
   TEditPos top;
   TViewSize size;
   view->GetPos(epTopPos, &top);
   view->GetViewSize(&size);
-  // Scrolled only when the line is not comfortably in view already.
-  if (line < top.Line || line > top.Line + size.Rows - 2) view->SetPos(epTopPos, &target);
+  // Scrolled only when the line is not comfortably in view already. The
+  // host's numbers may be anything, so they are added in 64 bits.
+  if (line < top.Line || line > std::int64_t{top.Line} + size.Rows - 2)
+    view->SetPos(epTopPos, &target);
 
   if (IdeVersion == 2) {
     // The oldest IDE shows no cursor line of its own: mark the line.
-    // A line number from the report may be the largest there is.
+    // A host may count the largest line number there is.
     const TCharPos start{0, line}, after{0, line < INT32_MAX ? line + 1 : line};
     editor->SetBlockVisible(false);
     editor->SetBlockType(btLine);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,11 @@ TEST_F(GridView, WidgetRollsTheWindowUpToItsCaptionAndDownAgain) {
   EXPECT_FALSE(RolledUp);
   EXPECT_EQ(Form->Height(), 333);
   EXPECT_EQ(Form->Widget1->Glyph(), kRollUpGlyph);
+  // The next window starts unrolled, whatever the last one was.
+  Form->Widget1->Click();
+  delete Form;
+  Form = new TGlintMonitor(&Application());
+  EXPECT_FALSE(RolledUp);
 }
 
 TEST_F(GridView, StayOnTopTogglesTheStyleOnTheSameWindow) {
@@ -192,6 +198,10 @@ class JumpToCode : public GridView {
     EXPECT_EQ(Host.LiveIntfs(), 0) << "every host object released";
     return Host.EditorCalls();
   }
+  // A report of `rows` whose unit map puts Main in kFile, then `map`.
+  static std::string Report(const std::string& rows, const std::string& map = "") {
+    return "Report on     : x\n\n\n\n\n\n\n\n\n" + rows + "Unit Map:\nMain " + kFile + "\n" + map;
+  }
   static constexpr const char* kFile = "C:\\src\\Main.pas";
   TIdeHost Host;
 };
@@ -204,6 +214,7 @@ TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverythin
                                              "ShowSource",
                                              "GetEditorInterface",
                                              "GetView 0",
+                                             "LinesInBuffer",
                                              "SetPos 0 1 42",
                                              "GetPos 1",
                                              "GetViewSize",
@@ -229,6 +240,34 @@ TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverythin
   EXPECT_EQ(std::count(second.begin(), second.end(), "SetPos 1 1 50"), 0);
   EXPECT_EQ(editor->Cursor.Line, 50);
   EXPECT_EQ(editor->Top.Line, 40);
+}
+
+// The editor is handed a line of the file (100 lines here), and a view
+// scrolls when the line is above it or on or below its last row (top +
+// rows - 1), however large the host's numbers.
+TEST_F(JumpToCode, LineStaysInTheFileAndScrollsOnlyWhenOutOfView) {
+  constexpr std::int32_t kMost = INT32_MAX;
+  const struct {
+    const char* Cell;
+    std::int32_t Top, Rows, Sent;
+    bool Scrolls;
+  } cases[] = {
+      {"0", 1, 20, 1, false},    {"-5", 1, 20, 1, false},           {"n/a", 40, 20, 1, true},
+      {"101", 1, 20, 100, true}, {"$7FFFFFFF", 90, 20, 100, false}, {"58", 40, 20, 58, false},
+      {"59", 40, 20, 59, true},  {"50", 2, kMost, 50, false},       {"50", kMost, kMost, 50, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Cell) + " top " + std::to_string(c.Top));
+    Send(Report("Main " + std::string(c.Cell) + " 8 x\n"));
+    Jump(1);
+    TIdeEditorFile* editor = Host.Editor(kFile);
+    ASSERT_NE(editor, nullptr);
+    editor->Top = {1, c.Top};
+    editor->ViewRows = c.Rows;
+    const std::vector<std::string> calls = Jump(1);
+    const std::string sent = "1 " + std::to_string(c.Sent);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "SetPos 0 " + sent), 1);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "SetPos 1 " + sent), c.Scrolls ? 1 : 0);
+  }
 }
 
 TEST_F(JumpToCode, OldestIdeMarksTheLineAsALineBlock) {
@@ -302,6 +341,29 @@ TEST_F(JumpToCode, RightClickPopsUpTheDetailLinesAndAPickJumpsToItsLine) {
   // Every menu went with its click; none is left with the grid.
   for (int i = 0; i < MonitorGrid->ComponentCount(); ++i)
     EXPECT_EQ(dynamic_cast<TPopupMenu*>(MonitorGrid->Components(i)), nullptr);
+}
+
+// A detail line without a space names no unit, even when the unit map
+// has an entry without a name.
+TEST_F(JumpToCode, DetailLineWithoutAUnitMakesNoJump) {
+  Send(Report("Main 42 8 x\n 7\n\n", " C:\\src\\Other.pas\n"));
+  Host.ClearEditorCalls();
+  Backend.QueuePopupPick(0);
+  Click(TMouseButton::Right, 0, 1);
+  ASSERT_EQ(Backend.Popups.back().Captions.front(), "7");
+  EXPECT_TRUE(Host.EditorCalls().empty());
+}
+
+// Each item keeps its own line: a report arriving while the menu is up
+// takes the details away, and the pick still goes where its item said.
+TEST_F(JumpToCode, ReportArrivingWhileThePopupIsUpLeavesItsItemsWhole) {
+  Backend.WhilePopup = [this](TMenu&) { Send(Report("Main 3 8 x\n Main 9\n\n")); };
+  Backend.QueuePopupPick(0);
+  Click(TMouseButton::Right, 0, 1);
+  Backend.WhilePopup = nullptr;
+  ASSERT_NE(Host.Editor(kFile), nullptr);
+  EXPECT_EQ(Host.Editor(kFile)->Cursor.Line, 7);
+  EXPECT_EQ(MonitorGrid->Cells(1, 1), "3");
 }
 
 TEST_F(JumpToCode, TitleClickSortsWithoutJumping) {

@@ -8,6 +8,7 @@
 #include "monitor/GlintExp.h"
 #include "monitor/Settings.h"
 #include "ui/Graphics.h"
+#include "ui/Grids.h"
 
 namespace glint {
 
@@ -15,9 +16,11 @@ namespace {
 
 enum class TSettingKind { Integer, Text, Boolean };
 
-// One stored value: its name, how it is stored, and how it is taken from and
-// put into the form. Booleans go through the integer pair as 0 and 1; only
-// Text settings use the text pair.
+// One stored value: its name, how it is stored, how it is taken from and
+// put into the form, and which stored values it takes (any, when nil): the
+// registry is anyone's to edit, and a value outside that range is ignored,
+// the form keeping its own. Booleans go through the integer pair as 0 and
+// 1; only Text settings use the text pair.
 struct TSetting {
   const char* Name;
   TSettingKind Kind;
@@ -25,7 +28,20 @@ struct TSetting {
   void (*Set)(TGlintMonitor&, int) = nullptr;
   std::string (*GetText)(const TGlintMonitor&) = nullptr;
   void (*SetText)(TGlintMonitor&, const std::string&) = nullptr;
+  bool (*Takes)(int) = nullptr;
+  bool (*TakesText)(const std::string&) = nullptr;
 };
+
+// The smallest window that still shows the header panel (257 pixels) beside
+// some grid, and the caption, menu bar, grid titles and two rows.
+constexpr int kMinWidth = 400, kMinHeight = 120;
+// Fonts up to 144 points (192 pixels at 96 dpi): twice the largest size the
+// font dialog lists, and still a few grid rows on a 768-pixel screen.
+constexpr int kMaxFontPoints = 144, kMaxFontPixels = 192;
+// System colours are 0x80000000 plus a GetSysColor index, the last COLOR_MENUBAR.
+constexpr int kLastSysColor = 30;
+// What a LOGFONT holds of a face name, its terminating zero left out.
+constexpr std::size_t kMaxFontName = 31;
 
 // The stored style bits, whatever order TFontStyle has.
 constexpr TFontStyle kStyleBits[] = {TFontStyle::Bold, TFontStyle::Italic, TFontStyle::Underline,
@@ -45,50 +61,71 @@ TFontStyles StylesOf(int bits) {
   return styles;
 }
 
+// Font heights and sizes are negative too: a positive height is a cell
+// height, which gives a negative size. 0 would be the system's choice.
+bool FontMeasure(int v, int most) { return v != 0 && v >= -most && v <= most; }
+
+// A position more than a screen off either side (a monitor since removed)
+// starts at 0; so none is far enough out for left + width to overflow.
+int OnScreen(int v, int screen) { return v > screen || v < -screen ? 0 : v; }
+
 template <int Col>
 constexpr TSetting ColumnSetting(const char* name) {
   return {name, TSettingKind::Integer,
           [](const TGlintMonitor&) { return MonitorGrid->ColWidths(Col); },
-          [](TGlintMonitor&, int v) { MonitorGrid->SetColWidths(Col, v); }};
+          [](TGlintMonitor&, int v) { MonitorGrid->SetColWidths(Col, v); }, nullptr, nullptr,
+          // As narrow as a user can drag it; none wider than the screen.
+          [](int v) { return v >= kMinColWidth && v <= TScreen::Width(); }};
 }
 
 // In the stored order. Reading follows it too: Font.Size comes after
-// Font.Height and so wins over it.
+// Font.Height and so wins over it. Position and size are the window's
+// restored ones: a maximised window comes back as the window it was.
 const TSetting kSettings[] = {
-    // A position beyond the screen (a monitor since removed) starts at 0.
-    {"Top", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Top(); },
-     [](TGlintMonitor& f, int v) { f.SetTop(v > TScreen::Height() ? 0 : v); }},
-    {"Left", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Left(); },
-     [](TGlintMonitor& f, int v) { f.SetLeft(v > TScreen::Width() ? 0 : v); }},
-    {"Width", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Width(); },
-     [](TGlintMonitor& f, int v) { f.SetWidth(v); }},
+    {"Top", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.RestoredBounds().Top; },
+     [](TGlintMonitor& f, int v) { f.SetTop(OnScreen(v, TScreen::Height())); }},
+    {"Left", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.RestoredBounds().Left; },
+     [](TGlintMonitor& f, int v) { f.SetLeft(OnScreen(v, TScreen::Width())); }},
+    {"Width", TSettingKind::Integer,
+     [](const TGlintMonitor& f) { return f.RestoredBounds().Width(); },
+     [](TGlintMonitor& f, int v) { f.SetWidth(v); }, nullptr, nullptr,
+     [](int v) { return v >= kMinWidth && v <= TScreen::Width(); }},
     // A rolled-up window keeps the height it unrolls to, not its caption's.
     {"Height", TSettingKind::Integer,
-     [](const TGlintMonitor& f) { return RolledUp ? SavedHeight : f.Height(); },
-     [](TGlintMonitor& f, int v) { f.SetHeight(v); }},
+     [](const TGlintMonitor& f) { return RolledUp ? SavedHeight : f.RestoredBounds().Height(); },
+     [](TGlintMonitor& f, int v) { f.SetHeight(v); }, nullptr, nullptr,
+     [](int v) { return v >= kMinHeight && v <= TScreen::Height(); }},
     ColumnSetting<0>("Col1"),
     ColumnSetting<1>("Col2"),
     ColumnSetting<2>("Col3"),
     ColumnSetting<3>("Col4"),
+    // An RGB value or a system colour.
     {"Font.Color", TSettingKind::Integer,
      [](const TGlintMonitor& f) { return static_cast<int>(f.Font().Color()); },
-     [](TGlintMonitor& f, int v) { f.Font().SetColor(static_cast<TColor>(v)); }},
+     [](TGlintMonitor& f, int v) { f.Font().SetColor(static_cast<TColor>(v)); }, nullptr, nullptr,
+     [](int v) {
+       const auto color = static_cast<TColor>(v);
+       return color <= 0xFFFFFF ||
+              (color >= kSystemColor && color <= (kSystemColor | kLastSysColor));
+     }},
     {"Font.Height", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Font().Height(); },
-     [](TGlintMonitor& f, int v) { f.Font().SetHeight(v); }},
+     [](TGlintMonitor& f, int v) { f.Font().SetHeight(v); }, nullptr, nullptr,
+     [](int v) { return FontMeasure(v, kMaxFontPixels); }},
     {"Font.Name", TSettingKind::Text, nullptr, nullptr,
      [](const TGlintMonitor& f) { return f.Font().Name(); },
-     [](TGlintMonitor& f, const std::string& v) { f.Font().SetName(v); }},
-    // Only the three known pitches; anything else keeps the current one.
+     [](TGlintMonitor& f, const std::string& v) { f.Font().SetName(v); }, nullptr,
+     [](const std::string& v) { return !v.empty() && v.size() <= kMaxFontName; }},
     {"Font.Pitch", TSettingKind::Integer,
      [](const TGlintMonitor& f) { return static_cast<int>(f.Font().Pitch()); },
-     [](TGlintMonitor& f, int v) {
-       if (v >= 0 && v <= 2) f.Font().SetPitch(static_cast<TFontPitch>(v));
-     }},
+     [](TGlintMonitor& f, int v) { f.Font().SetPitch(static_cast<TFontPitch>(v)); }, nullptr,
+     nullptr, [](int v) { return v >= 0 && v <= 2; }},
     {"Font.Size", TSettingKind::Integer, [](const TGlintMonitor& f) { return f.Font().Size(); },
-     [](TGlintMonitor& f, int v) { f.Font().SetSize(v); }},
+     [](TGlintMonitor& f, int v) { f.Font().SetSize(v); }, nullptr, nullptr,
+     [](int v) { return FontMeasure(v, kMaxFontPoints); }},
     {"Font.Style", TSettingKind::Integer,
      [](const TGlintMonitor& f) { return StyleBits(f.Font().Style()); },
-     [](TGlintMonitor& f, int v) { f.Font().SetStyle(StylesOf(v)); }},
+     [](TGlintMonitor& f, int v) { f.Font().SetStyle(StylesOf(v)); }, nullptr, nullptr,
+     [](int v) { return v >= 0 && v <= 15; }},
     {"StayOnTop", TSettingKind::Boolean,
      [](const TGlintMonitor& f) { return f.FormStyle() == TFormStyle::StayOnTop ? 1 : 0; },
      [](TGlintMonitor& f, int v) {
@@ -106,13 +143,17 @@ void TGlintMonitor::ReadSettings() {
   for (const TSetting& s : kSettings) {
     switch (s.Kind) {
       case TSettingKind::Integer:
-        s.Set(*this, reg.ReadInteger(kSettingsSection, s.Name, s.Get(*this)));
+        if (const int v = reg.ReadInteger(kSettingsSection, s.Name, s.Get(*this));
+            !s.Takes || s.Takes(v))
+          s.Set(*this, v);
         break;
       case TSettingKind::Boolean:
         s.Set(*this, reg.ReadBool(kSettingsSection, s.Name, s.Get(*this) != 0) ? 1 : 0);
         break;
       case TSettingKind::Text:
-        s.SetText(*this, reg.ReadString(kSettingsSection, s.Name, s.GetText(*this)));
+        if (const std::string v = reg.ReadString(kSettingsSection, s.Name, s.GetText(*this));
+            !s.TakesText || s.TakesText(v))
+          s.SetText(*this, v);
         break;
     }
   }

@@ -124,17 +124,22 @@ TEST_F(ReportFile, FailedRejectedOrCancelledOpenLeavesTheReportAsItWas) {
   EXPECT_THROW(Pick(Form->Open1, Dir / "missing.gln"), EInOutError);
 }
 
+// A folder at the name fails only at the last step, the replace.
 TEST_F(ReportFile, FailedOrCancelledSaveWritesNothingAndNamesTheFile) {
   Send(kReport);
   Pick(Form->SaveAs1, fs::path());
-  const fs::path target = Dir / "no-such-folder" / "out.gln";
-  try {
-    Pick(Form->SaveAs1, target);
-    ADD_FAILURE() << "saved";
-  } catch (const EInOutError& e) {
-    EXPECT_NE(e.Message().find(target.string()), std::string::npos) << e.Message();
+  fs::create_directories(Dir / "folder.gln");
+  for (const fs::path& target : {Dir / "no-such-folder" / "out.gln", Dir / "folder.gln"}) {
+    SCOPED_TRACE(target.string());
+    try {
+      Pick(Form->SaveAs1, target);
+      ADD_FAILURE() << "saved";
+    } catch (const EInOutError& e) {
+      EXPECT_NE(e.Message().find(target.string()), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(Dir), {}), 1);
   }
-  EXPECT_TRUE(fs::is_empty(Dir));
+  EXPECT_TRUE(fs::is_empty(Dir / "folder.gln"));
 }
 
 // The version shows while the box is up, its link (blue and underlined on

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <vector>
 
 #include "monitor/GlintExp.h"
@@ -234,6 +236,75 @@ TEST_F(Settings, SavedSettingsBringTheWindowBack) {
     Clear();
     next.SaveSettings1->Click();
     EXPECT_EQ(StoredValues(), c.Stored);
+  }
+}
+
+// Each stored value alone, and what the window takes of it (what Save
+// Settings then stores): a value outside its range leaves the designed one
+// (a position off the screen starts at 0). On the default 1024 x 768 screen.
+TEST_F(Settings, EachValueIsTakenOnlyInItsRange) {
+  const char* cases[] = {
+      // "Name stored>taken ...", "_" for a space
+      "Top -2147483648>0 -769>0 -768>-768",
+      "Left 2147483647>0",
+      "Width 2147483647>640 399>640 400>400 1025>640",
+      "Height -5>420 768>768",
+      "Col1 -1>64 3>64 4>4",
+      "Col2 99999999>64",
+      "Col3 1024>1024",
+      "Font.Color 16777216>-2147483640 -2147483618>-2147483618 -2147483617>-2147483640",
+      "Font.Height -2147483648>-11 0>-11 193>-11 -192>-192 16>16",
+      "Font.Size 2147483647>8 -2147483648>8 145>8 144>144 -12>-12",
+      "Font.Style 16>0",
+      "Font.Name 1234567890123456789012345678901>1234567890123456789012345678901",
+      "Font.Name 12345678901234567890123456789012>MS_Sans_Serif"};
+  for (const char* line : cases) {
+    std::istringstream in(line);
+    std::string name, pair;
+    in >> name;
+    while (in >> pair) {
+      SCOPED_TRACE(name + " " + pair);
+      const std::size_t arrow = pair.find('>');
+      Clear();
+      Reg.WriteString(kSection, name, pair.substr(0, arrow));
+      TGlintMonitor& form = NewMonitor();
+      EXPECT_LE(MonitorGrid->DefaultRowHeight(), 200);
+      Clear();
+      form.SaveSettings1->Click();
+      std::string taken = pair.substr(arrow + 1);
+      std::replace(taken.begin(), taken.end(), '_', ' ');
+      EXPECT_EQ(Stored(name.c_str()), taken);
+    }
+  }
+}
+
+// Numbers stored by other tools as REG_DWORD read as the text would.
+TEST_F(Settings, NumbersStoredAsDwordAreRead) {
+  using namespace win32;
+  TRegKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SectionPath().c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, key.Out(), nullptr),
+            ERROR_SUCCESS);
+  for (auto [name, value] : {std::pair<const char*, DWORD>{"Width", 700}, {"Font.Height", -16u}})
+    RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+  TGlintMonitor& form = NewMonitor();
+  EXPECT_EQ(form.Width(), 700);
+  EXPECT_EQ(form.Font().Height(), -16);
+}
+
+// A window minimised or maximised stores the bounds it goes back to.
+TEST_F(Settings, SaveKeepsTheRestoredBoundsOfAMaximisedOrMinimisedWindow) {
+  for (TWindowState state : {TWindowState::Maximized, TWindowState::Minimized}) {
+    SCOPED_TRACE(static_cast<int>(state));
+    Clear();
+    TGlintMonitor& form = NewMonitor();
+    form.SetBounds(30, 40, 800, 500);
+    form.DoWindowState(state, form.BoundsRect());
+    if (state == TWindowState::Maximized) form.SetBounds(-4, -4, 1032, 776);
+    form.SaveSettings1->Click();
+    EXPECT_EQ(StoredValues().substr(0, 35), "Top=40;Left=30;Width=800;Height=500");
+    form.DoWindowState(TWindowState::Normal, {});
+    EXPECT_EQ(form.RestoredBounds(), form.BoundsRect());
   }
 }
 

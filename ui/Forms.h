@@ -38,6 +38,8 @@ enum class TCloseAction { None, Hide, Free };
 enum class TFormBorderStyle { Sizeable, Dialog };
 // ScreenCenter: each Show puts the form in the middle of the screen.
 enum class TPosition { Designed, ScreenCenter };
+// As the user left the window: the backend reports it.
+enum class TWindowState { Normal, Minimized, Maximized };
 
 class TCustomForm : public TControl {
  public:
@@ -55,6 +57,20 @@ class TCustomForm : public TControl {
   void SetBorderStyle(TFormBorderStyle style) { FBorderStyle = style; }
   TPosition Position() const { return FPosition; }
   void SetPosition(TPosition position) { FPosition = position; }
+
+  TWindowState WindowState() const { return FWindowState; }
+  // The bounds the window has when it is neither minimised nor maximised:
+  // BoundsRect() while it is normal, else what the backend last reported.
+  TRect RestoredBounds() const {
+    return FWindowState == TWindowState::Normal ? BoundsRect() : FRestoredBounds;
+  }
+  // Backend entry: the user minimised, maximised or restored the window;
+  // `restored` is where it goes back to (unused for Normal). A minimised
+  // window's bounds stay as they were; a maximised one's follow the window.
+  void DoWindowState(TWindowState state, TRect restored) {
+    FWindowState = state;
+    FRestoredBounds = restored;
+  }
 
   // Makes the form visible, creating its window (and its children's) first;
   // once the window is made, OnResize runs.
@@ -94,6 +110,8 @@ class TCustomForm : public TControl {
   TMainMenu* FMenu = nullptr;
   TFormBorderStyle FBorderStyle = TFormBorderStyle::Sizeable;
   TPosition FPosition = TPosition::Designed;
+  TWindowState FWindowState = TWindowState::Normal;
+  TRect FRestoredBounds;
   TModalResult FModalResult = TModalResult::None;
   bool FModal = false;
   std::vector<TCaptionButton*> FCaptionButtons;

@@ -48,6 +48,9 @@ using TGridDrawState = TSet<TGridDrawStateItem>;
 
 enum class TScrollStyle { None, Horizontal, Vertical, Both };
 
+// The narrowest a user can size a column to by dragging its title's edge.
+constexpr int kMinColWidth = 4;
+
 struct TGridCell {
   std::string Text;
   TObject* Object = nullptr;

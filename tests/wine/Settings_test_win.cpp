@@ -1,8 +1,9 @@
 // The monitor's settings and Help/Contents under Wine, driven from another
 // process: File/Save Settings stores the real window's place, size, column
 // widths and topmost style in the registry as text, the stand-in's next
-// monitor window comes back so, and a refused write shows the real error
-// box; Help/Contents hands the recorded help file to Wine's help engine.
+// monitor window comes back so (a maximised one as it was before), and a
+// refused write shows the real error box; Help/Contents hands the recorded
+// help file to Wine's help engine.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -139,6 +140,22 @@ TEST_F(WineSettings, SavedWindowComesBackInTheNextSessionAndClosingSavesNothing)
   HWND monitor = WaitForMonitor();
   ASSERT_NE(monitor, nullptr);
   EXPECT_EQ(Shown(monitor), saved);
+}
+
+// Maximised, and then minimised from there, the window stores the bounds
+// it goes back to.
+TEST_F(WineSettings, MaximisedOrMinimisedWindowSavesItsRestoredBounds) {
+  THostSession host(4, true);
+  HWND monitor = WaitForMonitor();
+  ASSERT_NE(monitor, nullptr);
+  ASSERT_TRUE(SetWindowPos(monitor, nullptr, 60, 50, 700, 460, SWP_NOZORDER | SWP_NOACTIVATE));
+  for (WPARAM command : {SC_MAXIMIZE, SC_MINIMIZE}) {
+    SendMessageA(monitor, WM_SYSCOMMAND, command, 0);
+    ASSERT_TRUE(command == SC_MAXIMIZE ? IsZoomed(monitor) : IsIconic(monitor));
+    RegDeleteTreeA(HKEY_CURRENT_USER, kBrackenware);
+    ASSERT_TRUE(PickFormItem(monitor, "SaveSettings1"));
+    EXPECT_EQ(StoredValues().substr(0, 35), "Top=50;Left=60;Width=700;Height=460");
+  }
 }
 
 TEST_F(WineSettings, RefusedSaveShowsTheErrorNamingTheKeyAndTheWindowGoesOn) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <deque>
+#include <limits>
 #include <memory>
 #include <string_view>
 #include <tuple>
@@ -83,7 +84,8 @@ bool IsPlaceholder(const TStringGrid& grid, int row) {
 }
 
 bool LargerFirst(const TLeakCount& a, const TLeakCount& b) {
-  return std::tie(a.Bytes, a.Allocations) > std::tie(b.Bytes, b.Allocations);
+  return std::tie(a.BytesOverflow, a.Bytes, a.Allocations) >
+         std::tie(b.BytesOverflow, b.Bytes, b.Allocations);
 }
 
 }  // namespace
@@ -130,17 +132,30 @@ class TDiffKeys {
   TTexts FUnits, FOddLines;
 };
 
+void TLeakCount::AddBytes(std::int64_t bytes, std::int64_t times) {
+  constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
+  if (BytesOverflow || bytes == 0 || times == 0) return;
+  if (bytes > (kMost - Bytes) / times) {
+    Bytes = kMost;
+    BytesOverflow = true;
+  } else {
+    Bytes += bytes * times;
+  }
+}
+
 void TLeakCount::Add(const TAllocation& a) {
   ++Allocations;
   if (a.KnownSize)
-    Bytes += a.Bytes;
+    AddBytes(a.Bytes);
   else
     ++UnknownSize;
 }
 
 void TLeakCount::Add(const TLeakCount& other) {
   Allocations += other.Allocations;
-  Bytes += other.Bytes;
+  AddBytes(other.Bytes);
+  BytesOverflow = BytesOverflow || other.BytesOverflow;
+  if (BytesOverflow) Bytes = std::numeric_limits<std::int64_t>::max();
   UnknownSize += other.UnknownSize;
 }
 
@@ -244,8 +259,10 @@ TReportDiff TDiffBuilder::Finish() {
       auto add = [&first](TLeakCount& count, std::size_t n) {
         const auto k = static_cast<std::int64_t>(n);
         count.Allocations += k;
-        (first.KnownSize ? count.Bytes : count.UnknownSize) +=
-            first.KnownSize ? first.Bytes * k : k;
+        if (first.KnownSize)
+          count.AddBytes(first.Bytes, k);
+        else
+          count.UnknownSize += k;
       };
       add(old, inOld);
       add(now, inNew);

@@ -32,11 +32,18 @@ struct TAllocation {
 std::vector<TAllocation> AllocationsOf(const TGlintMonitor& form);
 
 // Allocations and their known bytes, and how many were of unknown size.
+// A byte total beyond what 64 bits hold stops at the largest value and sets
+// BytesOverflow, so it never wraps round to a small one.
 struct TLeakCount {
   std::int64_t Allocations = 0, Bytes = 0, UnknownSize = 0;
+  bool BytesOverflow = false;
   void Add(const TAllocation& a);
   void Add(const TLeakCount& other);
+  // Adds `times` allocations of `bytes` each to the byte total only.
+  void AddBytes(std::int64_t bytes, std::int64_t times = 1);
   bool Empty() const { return Allocations == 0; }
+  // Whether the known bytes are more than `limit` (a total beyond counting is).
+  bool BytesAbove(std::int64_t limit) const { return BytesOverflow || Bytes > limit; }
 };
 
 struct TSiteSummary {

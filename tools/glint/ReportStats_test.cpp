@@ -57,9 +57,10 @@ TEST(ReportStats, UnknownSizesAreCountedApartNeverAsZero) {
 }
 
 TEST(ReportStats, DiffReportsEachAddedGoneAndChangedSiteOnce) {
-  const std::string oldText = std::string(kHeader) +
-                              "Same 1 8 o: T\nSame 1 8 o: T\nGone 2 16 s: x\n"
-                              "Grow 3 8 m: 00\nMix 4 8 o: T\nMix 4 n/a o: T\n";
+  const std::string oldText =
+      std::string(kHeader) +
+      "Same 1 8 o: T\nSame 1 8 o: T\nGone 2 16 s: x\n"
+      "Grow 3 8 m: 00\nMix 4 8 o: T\nMix 4 n/a o: T\nZero 6 0 x\nL 07 8 x\n";
   const std::vector<TAllocation> oldRows = RowsOf(oldText);
   EXPECT_TRUE(Diff(oldRows, oldRows).Sites.empty());
   EXPECT_FALSE(Diff(oldRows, oldRows).HasNewLeaks());
@@ -67,16 +68,19 @@ TEST(ReportStats, DiffReportsEachAddedGoneAndChangedSiteOnce) {
   const TReportDiff diff =
       Diff(oldRows, RowsOf(std::string(kHeader) +
                            "Same 1 8 o: T\nSame 1 8 o: T\nGrow 3 8 m: 00\nGrow 3 8 m: 00\n"
-                           "Mix 4 8 s: T\nMix 4 n/a o: T\nNew 5 100 x\n"));
+                           "Mix 4 8 s: T\nMix 4 n/a o: T\nNew 5 100 x\nZero 6 n/a x\nL 7 8 x\n"));
   std::vector<std::string> seen;
   for (const TSiteDiff& site : diff.Sites)
     seen.push_back(site.Unit + " " + site.Status() + " +" + std::to_string(site.Added.Bytes) +
                    " -" + std::to_string(site.Gone.Bytes));
-  // Mix 4: the same size with another kind of contents is a different allocation.
-  EXPECT_EQ(seen, (std::vector<std::string>{"New new +100 -0", "Mix changed +8 -8",
-                                            "Grow changed +8 -0", "Gone gone +0 -16"}));
-  EXPECT_EQ(diff.Added.Allocations, 3);
-  EXPECT_EQ(diff.Gone.Allocations, 2);
+  // Mix 4: the same size with another kind of contents is a different
+  // allocation; Zero 6: 0 bytes are a known size; L: a line is its text, as
+  // in the summary, so "07" and "7" are two sites.
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "New new +100 -0", "Mix changed +8 -8", "Grow changed +8 -0", "L new +8 -0",
+                      "Zero changed +0 -0", "Gone gone +0 -16", "L gone +0 -8"}));
+  EXPECT_EQ(diff.Added.Allocations, 5);
+  EXPECT_EQ(diff.Gone.Allocations, 4);
   EXPECT_TRUE(diff.HasNewLeaks());
 }
 
@@ -109,7 +113,12 @@ TEST(ReportStats, CommandsReachEveryExitStatus) {
       {{"check", "--max-allocations", "1", "--baseline", base, more}, 0},
       {{"check", "--max-allocations", "0", "--baseline", base, more}, 1},
       {{"check", "--max-bytes", "-1", base}, 2},
-      {{"check", bad}, 2},
+      {{"check", "--max-bytes", "", base}, 2},
+      {{"check", "--max-allocations", "1e3", base}, 2},
+      {{"check", "--max-allocations", "99999999999999999999", base}, 2},
+      {{"check", base}, 2},  // no limit, no gate
+      {{"check", "--baseline", base, more}, 2},
+      {{"check", "--max-allocations", "1", bad}, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Args[0] + " " + c.Args[1]);
@@ -117,6 +126,47 @@ TEST(ReportStats, CommandsReachEveryExitStatus) {
       if (command.Name == c.Args[0]) {
         EXPECT_EQ(command.Run({c.Args.begin() + 1, c.Args.end()}), c.Status);
       }
+  }
+}
+
+// A byte total beyond 64 bits, summed row by row, site by site or as
+// matched allocations times a count, fails the gate at any limit and is
+// never printed wrapped; one of exactly the largest number is no overflow.
+TEST(ReportStats, CommandsNeverPassOrPrintAWrappedTotal) {
+  const std::string evil =
+      Write("evil.gln", std::string(kHeader) +
+                            "Evil 1 9223372036854775807 o: X\n"
+                            "Evil 2 9223372036854775807 o: X\nEvil 3 4 o: X\n");
+  const std::string twice = Write("twice.gln", std::string(kHeader) +
+                                                   "A 1 4611686018427387904 x\n"
+                                                   "A 1 4611686018427387904 x\n");
+  const std::string most =
+      Write("most.gln", std::string(kHeader) + "A 1 9223372036854775806 x\nA 2 1 x\n");
+  const std::string base = Write("one.gln", std::string(kHeader) + "A 1 8 x\n");
+  const std::string limit = "9223372036854775807", beyond = "more than " + limit + " bytes";
+  const struct {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Shows;
+  } cases[] = {
+      {{"check", "--max-bytes", "100000", evil}, 1, "failed: more than " + limit + " leaked"},
+      {{"check", "--max-bytes", limit, evil}, 1, "more than --max-bytes"},
+      {{"check", "--max-bytes", limit, "--baseline", base, evil}, 1, "new bytes"},
+      {{"check", "--max-bytes", limit, most}, 0, "passed (2 allocations, " + limit + " bytes)"},
+      {{"summary", evil}, 0, "Total 3 allocations, " + beyond},
+      {{"summary", "--json", evil}, 0, "\"bytesOverflow\": true"},
+      {{"diff", base, evil}, 1, "Added: 3 allocations, " + beyond},
+      {{"diff", base, twice}, 1, "Added: 2 allocations, " + beyond},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Args[0] + " " + c.Args[1]);
+    ::testing::internal::CaptureStdout();
+    int status = -1;
+    for (const TGlintCommand& command : StatsCommands())
+      if (command.Name == c.Args[0]) status = command.Run({c.Args.begin() + 1, c.Args.end()});
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, c.Status);
+    EXPECT_NE(out.find(c.Shows), std::string::npos) << out;
   }
 }
 

@@ -2,6 +2,8 @@
 // monitor's own parse, counted for unattended runs.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <iostream>
 #include <new>
 #include <string>
@@ -64,16 +66,23 @@ TReportDiff DiffFiles(const std::string& oldFile, const std::string& newFile) {
 }
 
 json CountJson(const TLeakCount& count) {
-  return {{"allocations", count.Allocations},
-          {"bytes", count.Bytes},
-          {"unknownSize", count.UnknownSize}};
+  json out = {{"allocations", count.Allocations},
+              {"bytes", count.Bytes},
+              {"unknownSize", count.UnknownSize}};
+  if (count.BytesOverflow) out["bytesOverflow"] = true;
+  return out;
+}
+
+// "120", or "more than 9223372036854775807" for a total beyond counting.
+std::string BytesText(const TLeakCount& count) {
+  return (count.BytesOverflow ? "more than " : "") + std::to_string(count.Bytes);
 }
 
 // "3 allocations, 120 bytes" plus ", 1 of unknown size" when there are any.
 std::string CountText(const TLeakCount& count) {
   std::string text = std::to_string(count.Allocations) +
                      (count.Allocations == 1 ? " allocation, " : " allocations, ") +
-                     std::to_string(count.Bytes) + " bytes";
+                     BytesText(count) + " bytes";
   if (count.UnknownSize) text += ", " + std::to_string(count.UnknownSize) + " of unknown size";
   return text;
 }
@@ -206,19 +215,35 @@ int RunDiff(const std::vector<std::string>& args) {
   });
 }
 
+// A limit's text as a whole decimal number of 0 or more; anything else
+// (an empty text included, which would otherwise read as 0) is bad usage.
+std::int64_t LimitOf(const char* option, const std::string& text) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end)
+    throw TCommandError{std::string(option) + " wants a whole number, not '" + text +
+                        "' (see glint check --help)"};
+  if (value < 0) throw TCommandError{"a limit cannot be negative (see glint check --help)"};
+  return value;
+}
+
 int RunCheck(const std::vector<std::string>& args) {
   CLI::App app;
-  std::string file, baseline;
-  std::int64_t maxBytesValue = 0, maxAllocationsValue = 0;
+  std::string file, baseline, maxBytesText, maxAllocationsText;
   app.add_option("REPORT", file)->required();
-  CLI::Option* maxBytesOption = app.add_option("--max-bytes", maxBytesValue);
-  CLI::Option* maxAllocationsOption = app.add_option("--max-allocations", maxAllocationsValue);
+  CLI::Option* maxBytesOption = app.add_option("--max-bytes", maxBytesText);
+  CLI::Option* maxAllocationsOption = app.add_option("--max-allocations", maxAllocationsText);
   app.add_option("--baseline", baseline);
   return WithOptions("check", app, args, [&] {
     const bool limitBytes = maxBytesOption->count() > 0;
     const bool limitAllocations = maxAllocationsOption->count() > 0;
-    if (maxBytesValue < 0 || maxAllocationsValue < 0)
-      throw TCommandError{"a limit cannot be negative (see glint check --help)"};
+    // A gate without a limit would pass everything.
+    if (!limitBytes && !limitAllocations)
+      throw TCommandError{"give --max-bytes or --max-allocations (see glint check --help)"};
+    const std::int64_t maxBytesValue = limitBytes ? LimitOf("--max-bytes", maxBytesText) : 0;
+    const std::int64_t maxAllocationsValue =
+        limitAllocations ? LimitOf("--max-allocations", maxAllocationsText) : 0;
     TLeakCount leaks;
     std::string what = "leaked";
     if (baseline.empty()) {
@@ -231,8 +256,8 @@ int RunCheck(const std::vector<std::string>& args) {
     if (limitAllocations && leaks.Allocations > maxAllocationsValue)
       reason = std::to_string(leaks.Allocations) + " " + what + " allocations, more than " +
                "--max-allocations " + std::to_string(maxAllocationsValue);
-    else if (limitBytes && leaks.Bytes > maxBytesValue)
-      reason = std::to_string(leaks.Bytes) + " " + what + " bytes, more than --max-bytes " +
+    else if (limitBytes && leaks.BytesAbove(maxBytesValue))
+      reason = BytesText(leaks) + " " + what + " bytes, more than --max-bytes " +
                std::to_string(maxBytesValue);
     else if (limitBytes && leaks.UnknownSize)
       reason = std::to_string(leaks.UnknownSize) + " " + what +
@@ -258,7 +283,8 @@ std::vector<TGlintCommand> StatsCommands() {
        "number is an allocation of unknown size: counted, shown as unknown, never as 0.\n"
        "--json prints {reportOn, createdAt, peakPointers, peakBytes, by, sites: [{unit,\n"
        "[line,] allocations, bytes, unknownSize}], total: {allocations, bytes,\n"
-       "unknownSize}}.\n"
+       "unknownSize}}; a count whose bytes are beyond 64-bit counting shows them as\n"
+       "\"more than 9223372036854775807\" and in JSON adds bytesOverflow: true.\n"
        "Exit status: 0 shown; 2 the file cannot be read or is not a report (the\n"
        "monitor's own message), or bad usage.",
        RunSummary},
@@ -269,7 +295,8 @@ std::vector<TGlintCommand> StatsCommands() {
        "at each site they match one to one, and only the surplus counts: allocations\n"
        "of NEW left over are added, those of OLD left over are gone. Each site with\n"
        "added or gone allocations is listed once: \"new\" (only in NEW), \"gone\" (only\n"
-       "in OLD) or \"changed\", most added bytes first; then the totals.\n"
+       "in OLD) or \"changed\", most added bytes first; then the totals. A site's line\n"
+       "is its text: \"07\" and \"7\" are two sites.\n"
        "--json prints {old, new, added, gone, sites: [{unit, line, status, old, new,\n"
        "added, gone}]}, each count as {allocations, bytes, unknownSize}.\n"
        "Exit status: 0 NEW has no added allocations; 1 it has; 2 a file cannot be read\n"
@@ -277,9 +304,11 @@ std::vector<TGlintCommand> StatsCommands() {
        RunDiff},
       {"check", "glint check [--max-bytes N] [--max-allocations N] [--baseline OLD] REPORT",
        "A leak gate for build pipelines: fails when REPORT leaks more than allowed.\n"
-       "With --baseline OLD the limits apply to what is added since OLD (as glint diff\n"
+       "At least one limit must be given, each a whole number of 0 or more. With\n"
+       "--baseline OLD the limits apply to what is added since OLD (as glint diff\n"
        "counts it). With --max-bytes, allocations of unknown size fail the check, since\n"
-       "their bytes cannot be counted. Prints one line: \"glint check: passed (...)\" or\n"
+       "their bytes cannot be counted, and so does a byte total beyond 64-bit counting.\n"
+       "Prints one line: \"glint check: passed (...)\" or\n"
        "\"glint check: failed: <reason>\".\n"
        "Exit status: 0 within the limits; 1 a limit is passed; 2 a file cannot be read\n"
        "or is not a report, or bad usage.",

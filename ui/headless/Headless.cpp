@@ -52,6 +52,7 @@ class THeadlessMenuPeer : public TMenuPeer {
     TRecordedPopup popup{&FMenu, x, y, {}};
     for (int i = 0; i < items.Count(); ++i) popup.Captions.push_back(items.Items(i)->Caption());
     FOwner.Popups.push_back(std::move(popup));
+    if (FOwner.WhilePopup) FOwner.WhilePopup(FMenu);
     int pick = -1;
     if (!FOwner.FPopupPicks.empty()) {
       pick = FOwner.FPopupPicks.front();

@@ -8,7 +8,8 @@
 // the answers the dialogs give (OK for a message, Cancel for a font, a file
 // or a modal form when none is queued) and the item a pop-up menu's user
 // picks (none when none is queued). A modal form is shown and answered at
-// once; WhileModal lets a test act on it meanwhile. Addresses to open are
+// once; WhileModal lets a test act on it meanwhile, as WhilePopup does on a
+// pop-up menu. Addresses to open are
 // recorded; no browser starts.
 #pragma once
 
@@ -120,6 +121,8 @@ class THeadless : public TWidgetSet, public TDialogService {
   void QueueModalResult(TModalResult result) { FModalAnswers.push_back(result); }
   // Runs while a modal form is shown, e.g. to click its buttons.
   std::function<void(TCustomForm& form)> WhileModal;
+  // Runs while a pop-up menu is up, before its pick (if any) is clicked.
+  std::function<void(TMenu& menu)> WhilePopup;
 
   // Number of Changed() calls a control's peer has seen, by kind (0 for a
   // control without a headless peer). Peers must not outlive this object.

@@ -26,7 +26,6 @@ namespace {
 constexpr char kGridClass[] = "TGlintGrid";
 // How close to a title separator the pointer must be to size a column.
 constexpr int kSizingSlack = 3;
-constexpr int kMinColWidth = 4;
 constexpr int kWheelLines = 3;
 // Long hints wrap at spaces beyond this width.
 constexpr int kTipWidth = 400;

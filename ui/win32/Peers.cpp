@@ -317,8 +317,32 @@ class TFormPeer : public TWin32Peer {
     if (FForm.ControlCount() > 0) FForm.Controls(0)->SetAlign(FForm.Controls(0)->Align());
   }
 
+  // Where the window goes back to when restored. GetWindowPlacement gives
+  // it in workspace coordinates, which a taskbar at the top or left of the
+  // screen shifts from the screen's.
+  TRect NormalBounds() const {
+    WINDOWPLACEMENT place{};
+    place.length = sizeof place;
+    if (!GetWindowPlacement(FHandle, &place)) return FForm.RestoredBounds();
+    RECT r = place.rcNormalPosition;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(MonitorFromWindow(FHandle, MONITOR_DEFAULTTOPRIMARY), &info))
+      OffsetRect(&r, info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top);
+    return {r.left, r.top, r.right, r.bottom};
+  }
+
+  // A minimised window keeps its model bounds; a maximised one lays its
+  // children out in the maximised rectangle. Both tell the model where
+  // they go back to, which is what a stored position wants.
   void ModelFromWindow() {
-    if (FSyncing || IsIconic(FHandle)) return;
+    if (FSyncing) return;
+    const bool iconic = IsIconic(FHandle) != FALSE;
+    const TWindowState state = iconic                       ? TWindowState::Minimized
+                               : IsZoomed(FHandle) != FALSE ? TWindowState::Maximized
+                                                            : TWindowState::Normal;
+    FForm.DoWindowState(state, state == TWindowState::Normal ? TRect{} : NormalBounds());
+    if (iconic) return;
     RECT window;
     GetWindowRect(FHandle, &window);
     FSyncing = true;
