@@ -8,12 +8,13 @@
 
 namespace glint {
 
-namespace {
-
-struct TFinalize {
+// Outside the anonymous namespace: TOpenState, a member of an exported class, holds them.
+struct TSqliteFinalize {
   void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 };
-using TStatement = std::unique_ptr<sqlite3_stmt, TFinalize>;
+using TStatement = std::unique_ptr<sqlite3_stmt, TSqliteFinalize>;
+
+namespace {
 
 // `what` names the table or file the failure concerns; SQLite's own message follows.
 [[noreturn]] void Fail(sqlite3* db, int rc, const std::string& what, const std::string& table) {

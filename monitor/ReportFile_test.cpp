@@ -17,10 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kHeader =
+const std::string kFileHeader =
     "Report on     : C:\\App\\App.exe\r\n--------\r\nCreated at : 08.12.2026 14:31:07\r\n\r\n"
     "Peak  : 1843 pointers\r\nPeak memory: 201562 bytes\r\n\r\nLeaked allocations:\r\n--------\r\n";
-const std::string kReport = kHeader +
+const std::string kFileReport = kFileHeader +
                             "Main 12 64 o: TStringList\r\n Parser 88\r\n Lexer 150\r\n\r\n"
                             "Lexer 40 2048 s: token buffer\r\n\r\nUnit Map:\r\n"
                             "Main C:\\src\\Main.pas\r\nLexer C:\\src\\Lexer.pas\r\n";
@@ -72,13 +72,13 @@ class ReportFile : public TMonitorFormTest {
 };
 
 TEST_F(ReportFile, SavedReportReopensAsTheSameReportAndTheSameBytes) {
-  Pick(Form->Open1, Write("in.gln", kReport));
+  Pick(Form->Open1, Write("in.gln", kFileReport));
   const std::vector<std::string> opened = Shown();
   EXPECT_EQ(MonitorGrid->Cells(3, 2), "s: token buffer");
   EXPECT_EQ(Form->DetailsOfRow(1)->Items(), (std::vector<std::string>{"Parser 88", "Lexer 150"}));
   Pick(Form->SaveAs1, Dir / "out.gln");
-  EXPECT_EQ(Read(Dir / "out.gln"), kReport);
-  Send(kHeader + "Other 1 1 x\r\n");
+  EXPECT_EQ(Read(Dir / "out.gln"), kFileReport);
+  Send(kFileHeader + "Other 1 1 x\r\n");
   Pick(Form->Open1, Dir / "out.gln");
   EXPECT_EQ(Shown(), opened);
 
@@ -98,7 +98,7 @@ TEST_F(ReportFile, SavedReportReopensAsTheSameReportAndTheSameBytes) {
 // the parse takes its text; file errors name the file. A zero byte ends the
 // text, as in a message: here before the header.
 TEST_F(ReportFile, FailedRejectedOrCancelledOpenLeavesTheReportAsItWas) {
-  Send(kReport);
+  Send(kFileReport);
   const std::vector<std::string> before = Shown();
   fs::create_directories(Dir / "folder.gln");
   const struct {
@@ -107,7 +107,7 @@ TEST_F(ReportFile, FailedRejectedOrCancelledOpenLeavesTheReportAsItWas) {
   } cases[] = {{Dir / "missing.gln", "missing.gln"},
                {Dir / "folder.gln", "folder.gln"},
                {Write("short.gln", "1\r\n2\r\n3\r\n4\r\n5\r\n"), "List index out of bounds (5)"},
-               {Write("zero.gln", std::string(1, '\0') + kReport), "List index out of bounds (0)"},
+               {Write("zero.gln", std::string(1, '\0') + kFileReport), "List index out of bounds (0)"},
                {fs::path(), ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Path.string());
@@ -126,7 +126,7 @@ TEST_F(ReportFile, FailedRejectedOrCancelledOpenLeavesTheReportAsItWas) {
 
 // A folder at the name fails only at the last step, the replace.
 TEST_F(ReportFile, FailedOrCancelledSaveWritesNothingAndNamesTheFile) {
-  Send(kReport);
+  Send(kFileReport);
   Pick(Form->SaveAs1, fs::path());
   fs::create_directories(Dir / "folder.gln");
   for (const fs::path& target : {Dir / "no-such-folder" / "out.gln", Dir / "folder.gln"}) {

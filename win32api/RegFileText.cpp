@@ -54,7 +54,8 @@ void AppendHeld(std::string& held, char32_t c) {
   held += escape;
 }
 
-int HexDigit(char c) {
+// An escape's digits, which AppendHeld writes in upper case only.
+int EscapeDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
@@ -68,8 +69,8 @@ char32_t NextHeld(std::string_view held, std::size_t& pos, bool surrogates) {
     return Cp1252Char(byte);
   char32_t c = 0;
   std::size_t end = pos + 1;
-  for (; end < held.size() && end - pos <= 6 && HexDigit(held[end]) >= 0; ++end)
-    c = c << 4 | static_cast<char32_t>(HexDigit(held[end]));
+  for (; end < held.size() && end - pos <= 6 && EscapeDigit(held[end]) >= 0; ++end)
+    c = c << 4 | static_cast<char32_t>(EscapeDigit(held[end]));
   unsigned char unused;
   if (end == pos + 1 || end - pos > 7 || end >= held.size() || held[end] != '}' || c > 0x10FFFF ||
       Cp1252Byte(c, &unused) || (!surrogates && c >= 0xD800 && c <= 0xDFFF))
