@@ -6,9 +6,9 @@
 # and why); the 32-bit kit is built either way.
 #
 # Compilers run through ccache (tools/build-env.sh), so a second clone on the
-# same machine compiles little. Once the Windows build is done its Wine
-# suite runs beside the rest, which runs at a lower priority so Wine's
-# windows are never starved. Each stage's time is printed at the end.
+# same machine compiles little. Each suite runs in the background as soon as
+# its build is done, beside the next builds, which run at a lower priority so
+# Wine's windows are never starved; each stage's time is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash .ci/install-deps
@@ -70,8 +70,9 @@ run_ctest() {
   return $rc
 }
 
+# Compiling yields to the test stages that run beside it.
 build() {
-  cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs"
+  cmake --preset "$1" >/dev/null && nice -n 10 cmake --build --preset "$1" -j "$jobs"
 }
 
 # The Windows kit as users get it: build/win32/GlintKit-<version>-win32.zip.
@@ -82,7 +83,7 @@ kit32() {
     cmake --build --preset win32 --target package
   else
     cmake --preset win32 -DGLINT_BUILD_TESTS=OFF >/dev/null &&
-      cmake --build --preset win32 -j "$jobs" --target glint_kit &&
+      nice -n 10 cmake --build --preset win32 -j "$jobs" --target glint_kit &&
       (cd build/win32 && cpack -G ZIP >/dev/null)
   fi
 }
@@ -95,38 +96,42 @@ wine_suite() {
   run_ctest "build/$windows" xvfb-run -a ctest
 }
 
-# The rest, at a lower priority than the Wine suite beside it.
-rest() {
-  local status=0
-  stage native-tests run_ctest build/native ctest -j "$jobs" || status=1
-  stage win32-kit kit32 || status=1
-  # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
-  # any report fatal.
-  stage asan-build build asan || return 1
-  stage asan-tests run_ctest build/asan ctest -j "$jobs" || status=1
-  # Each fuzz target for a minute over a copy of its seeds
-  # (fuzz/run-fuzzer.sh); a crash, leak, timeout or undefined behaviour
-  # fails it.
-  stage fuzz-build build fuzz || return 1
-  stage fuzz-tests run_ctest build/fuzz ctest -j "$jobs" || status=1
-  return $status
+# lane NAME COMMAND...: runs a test stage in the background, its output in
+# build/logs/NAME.log, while the next builds go on: the suites mostly wait
+# (on Wine, on windows, on child programs) and leave the cores to the
+# compilers.
+lanes=()
+lane() {
+  local name=$1
+  shift
+  (stage "$name" "$@") >"$logs/$name.log" 2>&1 &
+  lanes+=("$name:$!")
 }
+trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
 
 start=$SECONDS
-stage native-build build native
-stage "$windows-build" build "$windows"
-( stage wine-tests wine_suite ) >"$logs/wine-tests.log" 2>&1 &
-wine=$!
 status=0
-renice -n 10 $$ >/dev/null
-rest || status=1
-echo "Waiting for the Wine suite of the $windows build..."
-wait $wine || status=1
-echo "---- Wine suite ($windows build; log $logs/wine-tests.log)"
-cat "$logs/wine-tests.log"
+stage "$windows-build" build "$windows"
+lane wine-tests wine_suite
+stage native-build build native
+lane native-tests run_ctest build/native ctest -j "$jobs"
+stage win32-kit kit32 || status=1
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, any
+# report fatal.
+stage asan-build build asan
+lane asan-tests run_ctest build/asan ctest -j "$jobs"
+# Each fuzz target for a minute over a copy of its seeds (fuzz/run-fuzzer.sh);
+# a crash, leak, timeout or undefined behaviour fails it.
+stage fuzz-build build fuzz
+stage fuzz-tests run_ctest build/fuzz ctest -j "$jobs" || status=1
+for entry in "${lanes[@]}"; do
+  wait "${entry##*:}" || status=1
+  echo "---- ${entry%%:*} (log $logs/${entry%%:*}.log)"
+  cat "$logs/${entry%%:*}.log"
+done
 echo "$GLINT_WINDOWS_WHY"
 
-echo "---- Stage times (seconds; the Wine suite ran beside the stages after $windows-build)"
+echo "---- Stage times in seconds (wine-tests, native-tests and asan-tests ran beside the builds)"
 awk '{ printf "%-14s %5d%s\n", $1, $2, $3 == 0 ? "" : "  FAILED" }' "$times"
 echo "total          $((SECONDS - start))"
 ccache -s | grep -E '^(Cacheable calls|  Hits|  Misses|Cache size)' || true
