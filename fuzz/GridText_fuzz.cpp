@@ -88,7 +88,8 @@ void CheckPopup(TRig& rig, std::string_view text, unsigned pick) {
 }
 
 // A unit and a line number written as the report writes them, in decimal or
-// "$" hex, land the editor's cursor on that line (as far as the file goes).
+// "$" hex, land the editor's cursor on that line, or on the file's first or
+// last line when the number lies beyond them.
 void CheckJump(TRig& rig, std::int32_t line, bool hex) {
   TMenuItem item(nullptr);
   item.SetCaption("Main " +
@@ -97,7 +98,9 @@ void CheckJump(TRig& rig, std::int32_t line, bool hex) {
   rig.Form->UnitMap->Clear();
   rig.Form->UnitMap->Add("Main=Main.pas");
   rig.Form->PopupHandler(&item);
-  const std::string set = "SetPos 0 1 " + std::to_string(line);
+  Check(rig.Host.OpenEditors().size() == 1, "the unit's file is open");
+  const auto lines = static_cast<std::int32_t>(rig.Host.OpenEditors()[0]->Lines.size());
+  const std::string set = "SetPos 0 1 " + std::to_string(std::clamp(line, 1, lines));
   bool found = false;
   for (const std::string& call : rig.Host.EditorCalls()) found = found || call == set;
   Check(found, "the jump goes to the line the detail names");
