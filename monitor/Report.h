@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "rtl/StringList.h"
+#include "rtl/SysUtils.h"
 
 namespace glint {
 

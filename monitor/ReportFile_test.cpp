@@ -44,13 +44,13 @@ class ReportFile : public TMonitorFormTest {
 
   // The report's lines, then all the window shows of it, in one list.
   std::vector<std::string> Shown() const {
-    std::vector<std::string> shown = Form->ReportLines->Items();
+    std::vector<std::string> shown = Form->ReportLines().Items();
     for (TEdit* edit : {Form->Edit1, Form->Edit2, Form->Edit3, Form->Edit4})
       shown.push_back(edit->Text());
     for (int row = 1; row < MonitorGrid->RowCount(); ++row) {
-      for (int col = 0; col < 4; ++col) shown.push_back(MonitorGrid->Cells(col, row));
-      if (const TStringList* details = Form->DetailsOfRow(row))
-        for (const std::string& line : details->Items()) shown.push_back("detail " + line);
+      for (int col = 0; col < 4; ++col) shown.emplace_back(MonitorGrid->Cells(col, row));
+      for (const std::string& line : Form->DetailsOfRow(row).Items())
+        shown.push_back("detail " + line);
     }
     for (const std::string& unit : Form->UnitMap->Items()) shown.push_back("unit " + unit);
     return shown;
@@ -75,7 +75,7 @@ TEST_F(ReportFile, SavedReportReopensAsTheSameReportAndTheSameBytes) {
   Pick(Form->Open1, Write("in.gln", kFileReport));
   const std::vector<std::string> opened = Shown();
   EXPECT_EQ(MonitorGrid->Cells(3, 2), "s: token buffer");
-  EXPECT_EQ(Form->DetailsOfRow(1)->Items(), (std::vector<std::string>{"Parser 88", "Lexer 150"}));
+  EXPECT_EQ(Form->DetailsOfRow(1).Items(), (std::vector<std::string>{"Parser 88", "Lexer 150"}));
   Pick(Form->SaveAs1, Dir / "out.gln");
   EXPECT_EQ(Read(Dir / "out.gln"), kFileReport);
   Send(kFileHeader + "Other 1 1 x\r\n");
