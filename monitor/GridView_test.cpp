@@ -57,8 +57,8 @@ TEST_F(GridView, TitleClickSortsEachColumnItsWayAndDetailsFollowTheirRows) {
         continue;
       }
       ASSERT_NE(details.Count(), 0u) << row;
-      EXPECT_EQ(std::string(details[0]),
-                std::string(MonitorGrid->Cells(0, row)) + " " + std::string(MonitorGrid->Cells(1, row)));
+      EXPECT_EQ(std::string(details[0]), std::string(MonitorGrid->Cells(0, row)) + " " +
+                                             std::string(MonitorGrid->Cells(1, row)));
     }
   }
   EXPECT_TRUE(Backend.Dialogs.empty());

@@ -21,9 +21,9 @@ const std::string kFileHeader =
     "Report on     : C:\\App\\App.exe\r\n--------\r\nCreated at : 08.12.2026 14:31:07\r\n\r\n"
     "Peak  : 1843 pointers\r\nPeak memory: 201562 bytes\r\n\r\nLeaked allocations:\r\n--------\r\n";
 const std::string kFileReport = kFileHeader +
-                            "Main 12 64 o: TStringList\r\n Parser 88\r\n Lexer 150\r\n\r\n"
-                            "Lexer 40 2048 s: token buffer\r\n\r\nUnit Map:\r\n"
-                            "Main C:\\src\\Main.pas\r\nLexer C:\\src\\Lexer.pas\r\n";
+                                "Main 12 64 o: TStringList\r\n Parser 88\r\n Lexer 150\r\n\r\n"
+                                "Lexer 40 2048 s: token buffer\r\n\r\nUnit Map:\r\n"
+                                "Main C:\\src\\Main.pas\r\nLexer C:\\src\\Lexer.pas\r\n";
 
 std::string Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -104,11 +104,12 @@ TEST_F(ReportFile, FailedRejectedOrCancelledOpenLeavesTheReportAsItWas) {
   const struct {
     fs::path Path;
     const char* Error;
-  } cases[] = {{Dir / "missing.gln", "missing.gln"},
-               {Dir / "folder.gln", "folder.gln"},
-               {Write("short.gln", "1\r\n2\r\n3\r\n4\r\n5\r\n"), "List index out of bounds (5)"},
-               {Write("zero.gln", std::string(1, '\0') + kFileReport), "List index out of bounds (0)"},
-               {fs::path(), ""}};
+  } cases[] = {
+      {Dir / "missing.gln", "missing.gln"},
+      {Dir / "folder.gln", "folder.gln"},
+      {Write("short.gln", "1\r\n2\r\n3\r\n4\r\n5\r\n"), "List index out of bounds (5)"},
+      {Write("zero.gln", std::string(1, '\0') + kFileReport), "List index out of bounds (0)"},
+      {fs::path(), ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Path.string());
     std::string error;

@@ -63,7 +63,8 @@ class ReportParse : public ::testing::Test {
     std::vector<TRow> rows;
     for (int r = 1; r < MonitorGrid->RowCount(); ++r)
       rows.push_back({std::string(MonitorGrid->Cells(0, r)), std::string(MonitorGrid->Cells(1, r)),
-                      std::string(MonitorGrid->Cells(2, r)), std::string(MonitorGrid->Cells(3, r))});
+                      std::string(MonitorGrid->Cells(2, r)),
+                      std::string(MonitorGrid->Cells(3, r))});
     return rows;
   }
   std::vector<std::string> Details(int row) const {

@@ -71,8 +71,8 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
         EXPECT_NE(details[0].front(), ' ') << "detail lines are trimmed";
       }
     }
-    EXPECT_EQ(detailed, shape.DetailEvery ? static_cast<std::uint32_t>(shape.Rows / shape.DetailEvery)
-                                          : 0u);
+    EXPECT_EQ(detailed,
+              shape.DetailEvery ? static_cast<std::uint32_t>(shape.Rows / shape.DetailEvery) : 0u);
 
     const fs::path file = Dir / "r.gln";
     report.SaveToFile(file.string());
@@ -92,7 +92,8 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
 // the header needs lines 0, 2, 4 and 5.
 TEST_F(Report, TextsEndAtAZeroByteAndNeedTheirHeaderLines) {
   const std::string header = "Report on     : X\r\n-\nCreated at : now\r\r";
-  const TReport report(header + "Peak  : 5 pointers\nPeak memory: 9 bytes\n\n\n\nU 1 2 c\n\0V 3 4 d\n"s);
+  const TReport report(header +
+                       "Peak  : 5 pointers\nPeak memory: 9 bytes\n\n\n\nU 1 2 c\n\0V 3 4 d\n"s);
   EXPECT_EQ(report.LineCount(), 10u);
   EXPECT_EQ(report.Line(3), "");
   EXPECT_EQ(report.RowCount(), 1u);

@@ -188,7 +188,7 @@ void TStringGrid::PrefetchCell(int col, int row) const {
 std::int64_t TStringGrid::SourceItem(int row) const {
   if (row < 0 || row >= FRowCount) return -1;
   const std::size_t base = FRowBase[static_cast<std::size_t>(row)];
-  return IsItem(base) ? ItemOf(base) : -1;
+  return IsItem(base) ? std::int64_t{ItemOf(base)} : -1;
 }
 
 void TStringGrid::SetCells(int col, int row, std::string text) {
