@@ -9,7 +9,7 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "monitor/GlintExp.h"
+#include "monitor/Report.h"
 
 namespace glint {
 
@@ -68,7 +68,7 @@ class TSiteTable {
 };
 
 // An allocation's size and kind from its "Bytes" and "Contents" cells.
-void ReadSize(const std::string& bytes, const std::string& contents, TAllocation& a) {
+void ReadSize(std::string_view bytes, std::string_view contents, TAllocation& a) {
   const char* end = bytes.data() + bytes.size();
   auto [stop, error] = std::from_chars(bytes.data(), end, a.Bytes);
   a.KnownSize = !bytes.empty() && error == std::errc() && stop == end && a.Bytes >= 0;
@@ -76,10 +76,11 @@ void ReadSize(const std::string& bytes, const std::string& contents, TAllocation
   a.Kind = KindOf(contents);
 }
 
-// The one empty row of a report without rows is no allocation.
-bool IsPlaceholder(const TStringGrid& grid, int row) {
+// A row line of blanks alone has four empty cells, as the one empty grid
+// row of a report without rows has, and like it is no allocation.
+bool IsBlankRow(const TReport& report, std::uint32_t row) {
   for (int col = 0; col < 4; ++col)
-    if (!grid.Cells(col, row).empty()) return false;
+    if (!report.Cell(col, row).empty()) return false;
   return true;
 }
 
@@ -159,16 +160,15 @@ void TLeakCount::Add(const TLeakCount& other) {
   UnknownSize += other.UnknownSize;
 }
 
-std::vector<TAllocation> AllocationsOf(const TGlintMonitor& form) {
+std::vector<TAllocation> AllocationsOf(const TReport& report) {
   std::vector<TAllocation> rows;
-  const TMyGrid& grid = *MonitorGrid;
-  rows.reserve(static_cast<std::size_t>(std::max(grid.RowCount() - 1, 0)));
-  for (int row = 1; row < grid.RowCount(); ++row) {
-    if (IsPlaceholder(grid, row)) continue;
+  rows.reserve(report.RowCount());
+  for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
+    if (IsBlankRow(report, row)) continue;
     TAllocation a;
-    a.Unit = grid.Cells(0, row);
-    a.Line = grid.Cells(1, row);
-    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
+    a.Unit = report.Cell(0, row);
+    a.Line = report.Cell(1, row);
+    ReadSize(report.Cell(2, row), report.Cell(3, row), a);
     rows.push_back(std::move(a));
   }
   return rows;
@@ -224,15 +224,14 @@ void TDiffBuilder::Add(const std::vector<TAllocation>& rows, bool inNew) {
         {FKeys->Unit(a.Unit), a.KnownSize, a.Kind, inNew, FKeys->Line(a.Line), a.Bytes});
 }
 
-void TDiffBuilder::Add(const TGlintMonitor& form, bool inNew) {
-  const TMyGrid& grid = *MonitorGrid;
-  FEntries.reserve(FEntries.size() + static_cast<std::size_t>(grid.RowCount()));
+void TDiffBuilder::Add(const TReport& report, bool inNew) {
+  FEntries.reserve(FEntries.size() + report.RowCount());
   TAllocation a;
-  for (int row = 1; row < grid.RowCount(); ++row) {
-    if (IsPlaceholder(grid, row)) continue;
-    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
-    FEntries.push_back({FKeys->Unit(grid.Cells(0, row)), a.KnownSize, a.Kind, inNew,
-                        FKeys->Line(grid.Cells(1, row)), a.Bytes});
+  for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
+    if (IsBlankRow(report, row)) continue;
+    ReadSize(report.Cell(2, row), report.Cell(3, row), a);
+    FEntries.push_back({FKeys->Unit(report.Cell(0, row)), a.KnownSize, a.Kind, inNew,
+                        FKeys->Line(report.Cell(1, row)), a.Bytes});
   }
 }
 
