@@ -76,12 +76,16 @@ void ReadSize(std::string_view bytes, std::string_view contents, TAllocation& a)
   a.Kind = KindOf(contents);
 }
 
-// A row line of blanks alone has four empty cells, as the one empty grid
-// row of a report without rows has, and like it is no allocation.
-bool IsBlankRow(const TReport& report, std::uint32_t row) {
-  for (int col = 0; col < 4; ++col)
-    if (!report.Cell(col, row).empty()) return false;
-  return true;
+// The four cells of a report row; false for a row line of blanks alone,
+// whose cells are all empty as those of the one empty grid row of a report
+// without rows are, and which like it is no allocation.
+bool ReadCells(const TReport& report, std::uint32_t row, std::string_view (&cells)[4]) {
+  bool any = false;
+  for (int col = 0; col < 4; ++col) {
+    cells[col] = report.Cell(col, row);
+    any = any || !cells[col].empty();
+  }
+  return any;
 }
 
 bool LargerFirst(const TLeakCount& a, const TLeakCount& b) {
@@ -163,12 +167,13 @@ void TLeakCount::Add(const TLeakCount& other) {
 std::vector<TAllocation> AllocationsOf(const TReport& report) {
   std::vector<TAllocation> rows;
   rows.reserve(report.RowCount());
+  std::string_view cells[4];
   for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
-    if (IsBlankRow(report, row)) continue;
+    if (!ReadCells(report, row, cells)) continue;
     TAllocation a;
-    a.Unit = report.Cell(0, row);
-    a.Line = report.Cell(1, row);
-    ReadSize(report.Cell(2, row), report.Cell(3, row), a);
+    a.Unit = cells[0];
+    a.Line = cells[1];
+    ReadSize(cells[2], cells[3], a);
     rows.push_back(std::move(a));
   }
   return rows;
@@ -227,11 +232,12 @@ void TDiffBuilder::Add(const std::vector<TAllocation>& rows, bool inNew) {
 void TDiffBuilder::Add(const TReport& report, bool inNew) {
   FEntries.reserve(FEntries.size() + report.RowCount());
   TAllocation a;
+  std::string_view cells[4];
   for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
-    if (IsBlankRow(report, row)) continue;
-    ReadSize(report.Cell(2, row), report.Cell(3, row), a);
-    FEntries.push_back({FKeys->Unit(report.Cell(0, row)), a.KnownSize, a.Kind, inNew,
-                        FKeys->Line(report.Cell(1, row)), a.Bytes});
+    if (!ReadCells(report, row, cells)) continue;
+    ReadSize(cells[2], cells[3], a);
+    FEntries.push_back(
+        {FKeys->Unit(cells[0]), a.KnownSize, a.Kind, inNew, FKeys->Line(cells[1]), a.Bytes});
   }
 }
 
