@@ -21,8 +21,8 @@ namespace {
 
 using json = TJson;
 
-// Throws TCommandError with the exit status 2 when the file cannot be read
-// or is not a report (with the parse's own message).
+// What ends a command with the exit status 2: a file that cannot be read
+// or is not a report (with the parse's own message), or bad usage.
 struct TCommandError {
   std::string Message;
 };
