@@ -66,10 +66,10 @@ void TGlintMonitor::CreateDesignControls() {
   Label2 = NewControl<TLabel>(Panel1, "Label2", 8, 40, 60, 13);
   Label3 = NewControl<TLabel>(Panel1, "Label3", 8, 68, 60, 13);
   Label4 = NewControl<TLabel>(Panel1, "Label4", 8, 96, 60, 13);
-  Label1->SetCaption("Report on");
-  Label2->SetCaption("created at");
-  Label3->SetCaption("peak # ptrs");
-  Label4->SetCaption("peak bytes");
+  Label1->SetCaption(kReportHeaderCaptions[0]);
+  Label2->SetCaption(kReportHeaderCaptions[1]);
+  Label3->SetCaption(kReportHeaderCaptions[2]);
+  Label4->SetCaption(kReportHeaderCaptions[3]);
   Edit1 = NewControl<TEdit>(Panel1, "Edit1", 72, 8, 160, 21);
   Edit2 = NewControl<TEdit>(Panel1, "Edit2", 72, 36, 160, 21);
   Edit3 = NewControl<TEdit>(Panel1, "Edit3", 72, 64, 160, 21);

@@ -13,6 +13,9 @@
 
 namespace glint {
 
+// The captions of the header fields, as the window labels them.
+constexpr const char* kReportHeaderCaptions[4] = {"Report on", "created at", "peak # ptrs",
+                                                  "peak bytes"};
 // The grid's columns and their titles, row 0.
 constexpr const char* kReportColumnTitles[4] = {"Unit Name", "Line", "Bytes", "Contents"};
 

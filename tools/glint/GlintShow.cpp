@@ -11,9 +11,6 @@ namespace glint {
 
 namespace {
 
-// The captions of the window's header edits.
-constexpr const char* kHeaderLabels[4] = {"Report on", "created at", "peak # ptrs", "peak bytes"};
-
 void Pad(std::ostream& out, std::size_t width, std::size_t used) {
   for (; used < width; ++used) out << ' ';
 }
@@ -59,11 +56,11 @@ int GridColumnOf(const std::string& name) {
 
 void WriteTable(const TReportView& view, std::ostream& out) {
   std::size_t labelWidth = 0;
-  for (const char* label : kHeaderLabels)
+  for (const char* label : kReportHeaderCaptions)
     labelWidth = std::max(labelWidth, std::string_view(label).size());
   for (int i = 0; i < 4; ++i) {
-    out << kHeaderLabels[i];
-    Pad(out, labelWidth + 2, std::string_view(kHeaderLabels[i]).size());
+    out << kReportHeaderCaptions[i];
+    Pad(out, labelWidth + 2, std::string_view(kReportHeaderCaptions[i]).size());
     out << view.Report().Header(i) << '\n';
   }
   out << '\n';
