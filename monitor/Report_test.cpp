@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "monitor/FaultHook.h"
+#include "rtl/SafeFileTestUtil.h"
 #include "tests/support/ReportGenerator.h"
 
 namespace glint {
@@ -19,26 +17,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string CrLfLines(const TReport& report) {
   std::string text;
   for (std::uint32_t i = 0; i < report.LineCount(); ++i) text.append(report.Line(i)).append("\r\n");
   return text;
 }
 
-class Report : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Dir = fs::temp_directory_path() / ("glint-model-" + std::to_string(std::random_device{}()));
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
-  fs::path Dir;
-};
+using Report = safefile_test::TTempDirTest;
+using safefile_test::Read;
 
 // Every shape of generated report: its rows, cells and details as made, and
 // a save that reopens to the same bytes.
@@ -74,9 +60,9 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
     EXPECT_EQ(detailed,
               shape.DetailEvery ? static_cast<std::uint32_t>(shape.Rows / shape.DetailEvery) : 0u);
 
-    const fs::path file = Dir / "r.gln";
+    const fs::path file = FDir / "r.gln";
     report.SaveToFile(file.string());
-    const std::string saved = ReadBytes(file);
+    const std::string saved = Read(file);
     EXPECT_EQ(saved, CrLfLines(report));
     if (std::string_view(shape.LineEnd) == "\r\n") {
       EXPECT_EQ(saved, text);
@@ -84,7 +70,7 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
     const TReport reopened = TReport::LoadFromFile(file.string());
     EXPECT_EQ(reopened.Lines().Items(), report.Lines().Items());
     reopened.SaveToFile(file.string());
-    EXPECT_EQ(ReadBytes(file), saved);
+    EXPECT_EQ(Read(file), saved);
   }
 }
 
@@ -130,10 +116,10 @@ TEST_F(Report, FailuresRaiseBeforeAnythingIsMade) {
   FaultAfterRows() = -1;
   EXPECT_EQ(TReport(text).RowCount(), 10u);
 
-  EXPECT_THROW(TReport::LoadFromFile((Dir / "missing.gln").string()), EInOutError);
+  EXPECT_THROW(TReport::LoadFromFile((FDir / "missing.gln").string()), EInOutError);
   const TReport report(text);
-  EXPECT_THROW(report.SaveToFile(Dir.string()), EInOutError);
-  EXPECT_TRUE(fs::is_directory(Dir));
+  EXPECT_THROW(report.SaveToFile(FDir.string()), EInOutError);
+  EXPECT_TRUE(fs::is_directory(FDir));
 }
 
 }  // namespace
