@@ -24,7 +24,7 @@ std::string DecodeContentsHint(std::string_view cell) {
 void TMyGrid::DoMouseMove(TShiftState shift, int x, int y) {
   int col = -1, row = -1;
   MouseToCell(x, y, col, row);
-  const std::string& text = Cells(col, row);  // "" outside the grid
+  const std::string_view text = Cells(col, row);  // "" outside the grid
   const bool dump = row >= FixedRows() && col == kContentsCol && text.starts_with('m');
   SetHint(dump ? DecodeContentsHint(text) : std::string());
   TStringGrid::DoMouseMove(shift, x, y);

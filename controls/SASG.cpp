@@ -120,15 +120,17 @@ struct TRange {
   std::int32_t Start, End, KeyIndex;
 
   TIndex Count() const { return TIndex{End} - Start + 1; }
-  const std::string& Key(std::int32_t pos) const {
+  std::string_view Key(std::int32_t pos) const {
     return RowMode ? Grid->Cells(KeyIndex, pos) : Grid->Cells(pos, KeyIndex);
   }
   // Rows reordered by earlier sorts lie scattered in memory: asking for the
   // key a few positions ahead hides most of the cache misses of a scan.
   void PrefetchAhead(TIndex k) const {
     constexpr TIndex kAhead = 8;
-    if (k + kAhead < Count())
-      __builtin_prefetch(&Key(static_cast<std::int32_t>(Start + k + kAhead)));
+    if (k + kAhead < Count()) {
+      const auto pos = static_cast<std::int32_t>(Start + k + kAhead);
+      RowMode ? Grid->PrefetchCell(KeyIndex, pos) : Grid->PrefetchCell(pos, KeyIndex);
+    }
   }
 };
 
@@ -147,7 +149,7 @@ bool ReadNumericKeys(const TRange& range, TKeyValues& keys) {
   keys.Hex.assign(static_cast<std::size_t>(n), false);
   for (TIndex k = 0; k < n; ++k) {
     range.PrefetchAhead(k);
-    const std::string& text = range.Key(static_cast<std::int32_t>(range.Start + k));
+    const std::string_view text = range.Key(static_cast<std::int32_t>(range.Start + k));
     if (!TryStrToInt(text, keys.Values[static_cast<std::size_t>(k)])) return false;
     if (IsHexInteger(text)) keys.Hex[static_cast<std::size_t>(k)] = keys.AnyHex = true;
   }

@@ -64,7 +64,7 @@ class SASG : public ::testing::Test {
   }
   std::vector<std::string> Column(int col) const {
     std::vector<std::string> out;
-    for (int r = 0; r < Grid->RowCount(); ++r) out.push_back(Grid->Cells(col, r));
+    for (int r = 0; r < Grid->RowCount(); ++r) out.emplace_back(Grid->Cells(col, r));
     return out;
   }
   bool SortRange(ToSortType type, int start, int end, SortDirType dir = SortDirType::Ascending) {
@@ -266,7 +266,7 @@ TEST_F(SASG, RowsMoveWholeWithObjectsAndOnlyInsideTheRange) {
   EXPECT_EQ(Column(0), (TStrings{"0", "4", "3", "2", "1", "5"}));
   EXPECT_EQ(Column(2), (TStrings{"r0", "r4", "r3", "r2", "r1", "r5"}));
   for (int r = 0; r < 6; ++r)
-    EXPECT_EQ(Grid->Objects(2, r), &gTags[std::stoul(Grid->Cells(0, r))]) << r;
+    EXPECT_EQ(Grid->Objects(2, r), &gTags[std::stoul(std::string(Grid->Cells(0, r)))]) << r;
 }
 
 TEST_F(SASG, ColumnModeMovesWholeColumnsByAKeyRow) {

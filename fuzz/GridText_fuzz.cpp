@@ -73,8 +73,7 @@ void CheckPopup(TRig& rig, std::string_view text, unsigned pick) {
         "the report is taken");
 
   // The pop-up holds the lines (at most kMaxPopupDetails and "..."), "-" and "Cancel".
-  const TStringList* details = rig.Form->DetailsOfRow(1);
-  const std::size_t count = details ? details->Items().size() : 0;
+  const std::size_t count = rig.Form->DetailsOfRow(1).Count();
   const std::size_t items =
       std::min(count, kMaxPopupDetails) + (count > kMaxPopupDetails ? 1 : 0) + 2;
   if (count > 0) rig.Backend.QueuePopupPick(static_cast<int>(pick % items));

@@ -31,7 +31,7 @@ std::vector<TCellCopy> CopyCells(const TStringGrid& grid) {
   std::vector<TCellCopy> cells;
   for (int row = 0; row < grid.RowCount(); ++row)
     for (int col = 0; col < grid.ColCount(); ++col)
-      cells.push_back({grid.Cells(col, row), grid.Objects(col, row)});
+      cells.push_back({std::string(grid.Cells(col, row)), grid.Objects(col, row)});
   return cells;
 }
 
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int line = start; line < end; ++line) {
     const auto [colA, rowA] = at(line, key);
     const auto [colB, rowB] = at(line + 1, key);
-    const std::string &a = grid.Cells(colA, rowA), &b = grid.Cells(colB, rowB);
+    const std::string a(grid.Cells(colA, rowA)), b(grid.Cells(colB, rowB));
     fuzz::Check(InOrder(descending ? b : a, descending ? a : b, sorter.GetSortType(),
                         sorter.CaseSensitiv(), fs),
                 "the keys are in order");

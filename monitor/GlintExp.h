@@ -4,7 +4,8 @@
 // The entry registers one TGlintMonitorExpert, which puts "Glint Monitor"
 // into the IDE's View menu; picking it shows the one TGlintMonitor. A
 // monitored program sends the report text with WM_COPYDATA; the window
-// parses it into the header edits, the grid, RowDetails and UnitMap.
+// parses it into a TReport and shows that: the header edits, the grid
+// (whose rows read their cells from the report), RowDetails and UnitMap.
 // Ownership: the form belongs to Application() and owns its controls and
 // lists; host objects are released as soon as they are no longer needed.
 // Failures are exceptions with a readable message: the window procedure
@@ -24,6 +25,8 @@
 #include "controls/widget.h"
 #include "ide/ExptIntf.h"
 #include "ide/ToolIntf.h"
+#include "monitor/Report.h"
+#include "monitor/ReportGrid.h"
 #include "rtl/StringList.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
@@ -37,13 +40,22 @@ constexpr const char* kSettingsKey = "Software\\Brackenware";
 constexpr const char* kSettingsSection = "Glint Monitor Expert";
 constexpr const char* kExpertVersion = kGlintVersion;
 
-// Detail lines of the data rows in report order (entry k belongs to the
-// report's k-th row); nil when the row has none. Each data row also carries
-// its list as the object of its column-0 cell, so the lines stay with their
-// row when the grid is sorted.
-using TRowDetails = std::vector<std::unique_ptr<TStringList>>;
+// Detail lines of the data rows in report order: entry k belongs to the
+// report's k-th row, and has no lines when the row has none. Each grid row
+// shows one report row, so the lines stay with their row when the grid is
+// sorted. Valid while the report it was taken from is shown.
+class TRowDetails {
+ public:
+  explicit TRowDetails(const TReport& report) : FReport(&report) {}
+  std::size_t size() const { return FReport->RowCount(); }
+  bool empty() const { return size() == 0; }
+  TReportLines operator[](std::size_t k) const {
+    return FReport->Details(static_cast<std::uint32_t>(k));
+  }
 
-struct TParsedReport;
+ private:
+  const TReport* FReport;
+};
 
 class TGlintMonitor : public TForm {
  public:
@@ -53,18 +65,25 @@ class TGlintMonitor : public TForm {
   std::string ClassName() const override { return "TGlintMonitor"; }
   bool HandleMessage(TMessage& message) override;
 
-  // Replaces the report with `lines` and parses it. A text without the six
-  // header lines raises EStringListError; on that or any other failure
-  // (out of memory included) the window keeps the previous report whole,
-  // ReportLines too.
-  void ReplaceReport(TStringList lines);
-  // Rebuilds the header edits, the grid, RowDetails and UnitMap from
-  // ReportLines; on failure nothing changes.
+  // Parses the report's text and shows it. A text without the six header
+  // lines raises EStringListError; on that or any other failure (out of
+  // memory included) the window keeps the previous report whole.
+  void ReplaceReport(std::string_view text);
+  // Shows a report parsed already; fails only for want of memory, and then
+  // keeps the previous report whole.
+  void ShowReport(TReport report);
+  // Rebuilds the header edits, the grid (rows in report order), RowDetails
+  // and UnitMap from the report shown; on failure nothing changes.
   void ParseReport();
 
-  // The detail lines of a grid row, wherever a sort has put it; nil for a
-  // row without any (and for the title row).
-  const TStringList* DetailsOfRow(int row) const;
+  // The report shown, and views of it.
+  const TReport& Report() const { return *FReport; }
+  TReportLines ReportLines() const { return FReport->Lines(); }
+  TRowDetails RowDetails() const { return TRowDetails(*FReport); }
+
+  // The detail lines of a grid row, wherever a sort has put it; no lines
+  // for a row without any (and for the title row).
+  TReportLines DetailsOfRow(int row) const;
 
   // Opens the unit's source file (from UnitMap) in the IDE's editor with
   // the cursor on `line`; a unit, module, editor or view that is missing
@@ -101,11 +120,8 @@ class TGlintMonitor : public TForm {
   // The caption-bar button that rolls the window up to its caption and down.
   TWidget* Widget1;
 
-  // The report: its lines as received (the only copy), the unit map (sorted,
-  // "Name=File") and the detail lines of each data row.
-  std::unique_ptr<TStringList> ReportLines;
+  // The report's unit map (sorted, "Name=File"), which the jump reads.
   std::unique_ptr<TStringList> UnitMap;
-  std::unique_ptr<TRowDetails> RowDetails;
 
  protected:
   TCloseAction CloseAction() override { return TCloseAction::Free; }
@@ -117,16 +133,17 @@ class TGlintMonitor : public TForm {
   void FormDestroy();
   void WMCopyData(TMessage& message);
 
-  // A report is built aside from its lines (this may fail and changes
-  // nothing), then put in place (this cannot fail).
-  void BuildReport(const TStringList& lines, TParsedReport& report) const;
-  void PutReport(TParsedReport& report) noexcept;
-
   // A title click: sorts the data rows by `col` with that column's settings.
   void SortByColumn(int col);
   // Pops up the detail lines at a screen position; frees the menu after
   // its pick has run (or after it was dismissed).
-  void PopupDetails(const TStringList& details, TPoint screen);
+  void PopupDetails(const TReportLines& details, TPoint screen);
+
+  // Puts a parsed report in the header edits, the grid and UnitMap.
+  void PutReport(std::shared_ptr<const TReport> report);
+
+  // The report shown; the grid's rows share it. Never null.
+  std::shared_ptr<const TReport> FReport;
 };
 
 // The caption widget's state: whether the window is rolled up, and the
@@ -145,36 +162,16 @@ extern int IdeVersion;
 // with the IDE frozen meanwhile, and nobody picks from such a list.
 constexpr std::size_t kMaxPopupDetails = 1000;
 
-// How a title click sorts each column: the sorter's type and direction.
-struct TColumnSort {
-  ToSortType Type;
-  SortDirType Direction;
-};
-extern const TColumnSort kColumnSorts[4];
-
 // A "Line" cell or pop-up line number as an integer (decimal or "$" hex,
 // as the sorter reads numbers); 0 when it is not one.
 int LineNumberOf(std::string_view text);
 
-// Raises EStringListError "List index out of bounds (n)" for the first
-// header line (0, 2, 4, 5, in the order they are read) that `lines` lacks.
-void CheckReportHeader(const TStringList& lines);
-
-// Report files (*.gln) hold exactly the report's lines, each ended by CR LF.
-// The file dialogs' filter and default extension, and Open's preset name.
+// Report files (*.gln) hold exactly the report's lines, each ended by CR LF
+// (TReport::LoadFromFile and SaveToFile). The file dialogs' filter and
+// default extension, and Open's preset name.
 constexpr const char* kReportFilter = "Glint Reports|*.gln|All Files|*.*";
 constexpr const char* kReportDefaultExt = "gln";
 constexpr const char* kReportFileMask = "*.gln";
-// A report's lines from its bytes, from a file or a message alike: a zero
-// byte ends the text, as it ends the string a sender passes.
-TStringList ReportTextLines(std::string_view bytes);
-// Reads a report file as File/Open does; raises EInOutError naming the
-// file when it cannot be read.
-TStringList LoadReportFile(const std::string& fileName);
-// Writes the lines as a report file through a temporary beside it, so a
-// failed save leaves the previous file whole; raises EInOutError naming the
-// file.
-void SaveReportFile(const TStringList& lines, const std::string& fileName);
 
 class TGlintMonitorExpert final : public TInterfaced<TIExpert, TGlintMonitorExpert> {
  public:

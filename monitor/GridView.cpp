@@ -19,27 +19,21 @@ int IdeVersion = 4;
 bool RolledUp = false;
 int SavedHeight = 0;
 
-const TColumnSort kColumnSorts[4] = {
-    {ToSortType::Character, SortDirType::Ascending},  // Unit Name
-    {ToSortType::Numeric, SortDirType::Ascending},    // Line
-    {ToSortType::Numeric, SortDirType::Descending},   // Bytes: largest first
-    {ToSortType::Character, SortDirType::Ascending},  // Contents
-};
-
 int LineNumberOf(std::string_view text) {
   std::int32_t value = 0;
   return TryStrToInt(text, value) ? value : 0;
 }
 
-const TStringList* TGlintMonitor::DetailsOfRow(int row) const {
-  if (!MonitorGrid || row < 1 || row >= MonitorGrid->RowCount()) return nullptr;
-  return static_cast<const TStringList*>(MonitorGrid->Objects(0, row));
+TReportLines TGlintMonitor::DetailsOfRow(int row) const {
+  if (!MonitorGrid || row < 1) return {};
+  const std::int64_t item = MonitorGrid->SourceItem(row);
+  return item < 0 ? TReportLines() : FReport->Details(static_cast<std::uint32_t>(item));
 }
 
 void TGlintMonitor::GridDrawCell(TObject* sender, int col, int row, TRect rect,
                                  TGridDrawState state) {
   TCanvas& canvas = *MonitorGrid->Canvas();
-  std::string text = MonitorGrid->Cells(col, row);
+  std::string text(MonitorGrid->Cells(col, row));
   TTextFormat format{TTextFormatFlag::SingleLine, TTextFormatFlag::VCenter,
                      TTextFormatFlag::NoPrefix};
   canvas.Font = MonitorGrid->Font();
@@ -54,7 +48,7 @@ void TGlintMonitor::GridDrawCell(TObject* sender, int col, int row, TRect rect,
       canvas.Font.SetColor(clBlue);
     else if (prefix == "o: ")
       canvas.Font.SetColor(clRed);
-    if (col == 0 && DetailsOfRow(row)) text += " ...";
+    if (col == 0 && DetailsOfRow(row).Count() > 0) text += " ...";
     if (row == MonitorGrid->Row()) {
       canvas.Brush.Color = clHighlight;
       canvas.Font.SetColor(clHighlightText);
@@ -78,29 +72,16 @@ void TGlintMonitor::GridMouseDown(TObject* sender, TMouseButton button, TShiftSt
   if (button == TMouseButton::Left && row == 0 && col >= 0 && col < grid.ColCount()) {
     SortByColumn(col);
   } else if (button == TMouseButton::Right && col == 0) {
-    if (const TStringList* details = DetailsOfRow(row); details && details->Count() > 0)
-      PopupDetails(*details, grid.ClientToScreen({x, y}));
+    if (const TReportLines details = DetailsOfRow(row); details.Count() > 0)
+      PopupDetails(details, grid.ClientToScreen({x, y}));
   }
 }
 
-void TGlintMonitor::SortByColumn(int col) {
-  if (col < 0 || col >= 4) return;
-  TSortAStringGrid sorter(nullptr);
-  sorter.SetGridToSort(MonitorGrid);
-  sorter.SetHowToSort(SortType::Row);
-  sorter.SetSortIndex(col);
-  sorter.SetStartIndex(1);
-  sorter.SetEndIndex(MonitorGrid->RowCount() - 1);
-  sorter.SetSortType(kColumnSorts[col].Type);
-  sorter.SetSortDirection(kColumnSorts[col].Direction);
-  // Messages stay off: a range too small to sort or a column that is not
-  // all numbers is not worth a dialog.
-  sorter.Sort();
-}
+void TGlintMonitor::SortByColumn(int col) { SortReportGrid(*MonitorGrid, col); }
 
 // Each item holds its own copy of its line: a report delivered while the
 // menu is open (its loop handles sent messages) replaces the details.
-void TGlintMonitor::PopupDetails(const TStringList& details, TPoint screen) {
+void TGlintMonitor::PopupDetails(const TReportLines& details, TPoint screen) {
   // Owned by the grid as a component; freed here once Popup has returned,
   // never inside the handler of its own item.
   auto menu = std::make_unique<TPopupMenu>(MonitorGrid);
@@ -110,11 +91,10 @@ void TGlintMonitor::PopupDetails(const TStringList& details, TPoint screen) {
     item->OnClick = std::move(onClick);
     menu->Items().Add(item);
   };
-  const std::vector<std::string>& lines = details.Items();
-  const std::size_t shown = std::min(lines.size(), kMaxPopupDetails);
-  for (std::size_t i = 0; i < shown; ++i)
-    add(lines[i], [this](TObject* sender) { PopupHandler(sender); });
-  if (shown < lines.size()) add("...", {});
+  const std::uint32_t shown = std::min<std::uint32_t>(details.Count(), kMaxPopupDetails);
+  for (std::uint32_t i = 0; i < shown; ++i)
+    add(std::string(details[i]), [this](TObject* sender) { PopupHandler(sender); });
+  if (shown < details.Count()) add("...", {});
   add("-", {});
   add("Cancel", {});
   menu->Popup(screen.X, screen.Y);
@@ -136,7 +116,7 @@ void TGlintMonitor::GridClick(TObject* sender) {
   if (!MonitorGrid) return;
   const int row = MonitorGrid->Row();
   if (row < 1 || row >= MonitorGrid->RowCount()) return;
-  const std::string& unitName = MonitorGrid->Cells(0, row);
+  const std::string unitName(MonitorGrid->Cells(0, row));
   if (unitName.empty()) return;
   JumpToCode(unitName, LineNumberOf(MonitorGrid->Cells(1, row)));
 }

@@ -29,7 +29,7 @@ class GridView : public TMonitorFormTest {
   std::vector<std::string> Column(int col) {
     std::vector<std::string> texts;
     for (int row = 1; row < MonitorGrid->RowCount(); ++row)
-      texts.push_back(MonitorGrid->Cells(col, row));
+      texts.emplace_back(MonitorGrid->Cells(col, row));
     return texts;
   }
 };
@@ -51,13 +51,14 @@ TEST_F(GridView, TitleClickSortsEachColumnItsWayAndDetailsFollowTheirRows) {
     Click(TMouseButton::Left, c.Col, 0);
     EXPECT_EQ(Column(c.Col), c.Keys) << "column " << c.Col;
     for (int row = 1; row < MonitorGrid->RowCount(); ++row) {
-      const TStringList* details = Form->DetailsOfRow(row);
+      const TReportLines details = Form->DetailsOfRow(row);
       if (MonitorGrid->Cells(0, row) == "C") {
-        EXPECT_EQ(details, nullptr);
+        EXPECT_EQ(details.Count(), 0u);
         continue;
       }
-      ASSERT_NE(details, nullptr) << row;
-      EXPECT_EQ(details->Strings(0), MonitorGrid->Cells(0, row) + " " + MonitorGrid->Cells(1, row));
+      ASSERT_NE(details.Count(), 0u) << row;
+      EXPECT_EQ(std::string(details[0]), std::string(MonitorGrid->Cells(0, row)) + " " +
+                                             std::string(MonitorGrid->Cells(1, row)));
     }
   }
   EXPECT_TRUE(Backend.Dialogs.empty());
@@ -65,7 +66,7 @@ TEST_F(GridView, TitleClickSortsEachColumnItsWayAndDetailsFollowTheirRows) {
   // A new report comes in report order.
   Send(kReport);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"B", "A", "C", "A"}));
-  EXPECT_EQ(Form->DetailsOfRow(1)->Strings(0), "B 20");
+  EXPECT_EQ(Form->DetailsOfRow(1)[0], "B 20");
 }
 
 TEST_F(GridView, NonNumericColumnFallsBackSilentlyAndHexRaisesWithGridUntouched) {
@@ -81,7 +82,7 @@ TEST_F(GridView, NonNumericColumnFallsBackSilentlyAndHexRaisesWithGridUntouched)
   Send("Report on     : x\n\n\n\n\n\n\n\n\nA 10 1 x\n A 10\n");
   Click(TMouseButton::Left, 0, 0);  // one data row: nothing to sort, no message
   EXPECT_EQ(Column(0), (std::vector<std::string>{"A"}));
-  EXPECT_NE(Form->DetailsOfRow(1), nullptr);
+  EXPECT_NE(Form->DetailsOfRow(1).Count(), 0u);
   EXPECT_TRUE(Backend.Dialogs.empty());
 }
 

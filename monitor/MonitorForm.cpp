@@ -66,10 +66,10 @@ void TGlintMonitor::CreateDesignControls() {
   Label2 = NewControl<TLabel>(Panel1, "Label2", 8, 40, 60, 13);
   Label3 = NewControl<TLabel>(Panel1, "Label3", 8, 68, 60, 13);
   Label4 = NewControl<TLabel>(Panel1, "Label4", 8, 96, 60, 13);
-  Label1->SetCaption("Report on");
-  Label2->SetCaption("created at");
-  Label3->SetCaption("peak # ptrs");
-  Label4->SetCaption("peak bytes");
+  Label1->SetCaption(kReportHeaderCaptions[0]);
+  Label2->SetCaption(kReportHeaderCaptions[1]);
+  Label3->SetCaption(kReportHeaderCaptions[2]);
+  Label4->SetCaption(kReportHeaderCaptions[3]);
   Edit1 = NewControl<TEdit>(Panel1, "Edit1", 72, 8, 160, 21);
   Edit2 = NewControl<TEdit>(Panel1, "Edit2", 72, 36, 160, 21);
   Edit3 = NewControl<TEdit>(Panel1, "Edit3", 72, 64, 160, 21);
@@ -142,10 +142,7 @@ void TGlintMonitor::FormCreate() {
   grid.OnColWidthsChanged = [this](TObject* sender) { GridColWidthsChanged(sender); };
   OnResize = [this](TObject* sender) { FormResize(sender); };
   Panel1->OnResize = [this](TObject* sender) { Panel1Resize(sender); };
-  grid.SetCells(0, 0, "Unit Name");
-  grid.SetCells(1, 0, "Line");
-  grid.SetCells(2, 0, "Bytes");
-  grid.SetCells(3, 0, "Contents");
+  for (int col = 0; col < 4; ++col) grid.SetCells(col, 0, kReportColumnTitles[col]);
 
   for (TEdit* edit : {Edit1, Edit2, Edit3, Edit4}) edit->Perform(kEmSetReadOnly, 0, 0);
 
@@ -155,8 +152,7 @@ void TGlintMonitor::FormCreate() {
 
   UnitMap = std::make_unique<TStringList>();
   UnitMap->SetSorted(true);
-  ReportLines = std::make_unique<TStringList>();
-  RowDetails = std::make_unique<TRowDetails>();
+  FReport = std::make_shared<const TReport>();
 }
 
 void TGlintMonitor::FormDestroy() {
@@ -173,8 +169,6 @@ void TGlintMonitor::FormDestroy() {
   Panel1->OnResize = nullptr;
   // The next window starts unrolled, whatever this one was.
   RolledUp = false;
-  RowDetails.reset();
-  ReportLines.reset();
   UnitMap.reset();
   if (GlintMonitor == this) GlintMonitor = nullptr;
   // The grid and splitter are freed with the form right after this.
@@ -197,7 +191,7 @@ void TGlintMonitor::WMCopyData(TMessage& message) {
   std::string_view bytes;
   if (data && data->lpData && data->cbData > 0)
     bytes = std::string_view(static_cast<const char*>(data->lpData), data->cbData);
-  ReplaceReport(ReportTextLines(bytes));
+  ReplaceReport(bytes);
   message.Result = 1;
 }
 

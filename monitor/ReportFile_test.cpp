@@ -21,9 +21,9 @@ const std::string kFileHeader =
     "Report on     : C:\\App\\App.exe\r\n--------\r\nCreated at : 08.12.2026 14:31:07\r\n\r\n"
     "Peak  : 1843 pointers\r\nPeak memory: 201562 bytes\r\n\r\nLeaked allocations:\r\n--------\r\n";
 const std::string kFileReport = kFileHeader +
-                            "Main 12 64 o: TStringList\r\n Parser 88\r\n Lexer 150\r\n\r\n"
-                            "Lexer 40 2048 s: token buffer\r\n\r\nUnit Map:\r\n"
-                            "Main C:\\src\\Main.pas\r\nLexer C:\\src\\Lexer.pas\r\n";
+                                "Main 12 64 o: TStringList\r\n Parser 88\r\n Lexer 150\r\n\r\n"
+                                "Lexer 40 2048 s: token buffer\r\n\r\nUnit Map:\r\n"
+                                "Main C:\\src\\Main.pas\r\nLexer C:\\src\\Lexer.pas\r\n";
 
 std::string Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -44,13 +44,13 @@ class ReportFile : public TMonitorFormTest {
 
   // The report's lines, then all the window shows of it, in one list.
   std::vector<std::string> Shown() const {
-    std::vector<std::string> shown = Form->ReportLines->Items();
+    std::vector<std::string> shown = Form->ReportLines().Items();
     for (TEdit* edit : {Form->Edit1, Form->Edit2, Form->Edit3, Form->Edit4})
       shown.push_back(edit->Text());
     for (int row = 1; row < MonitorGrid->RowCount(); ++row) {
-      for (int col = 0; col < 4; ++col) shown.push_back(MonitorGrid->Cells(col, row));
-      if (const TStringList* details = Form->DetailsOfRow(row))
-        for (const std::string& line : details->Items()) shown.push_back("detail " + line);
+      for (int col = 0; col < 4; ++col) shown.emplace_back(MonitorGrid->Cells(col, row));
+      for (const std::string& line : Form->DetailsOfRow(row).Items())
+        shown.push_back("detail " + line);
     }
     for (const std::string& unit : Form->UnitMap->Items()) shown.push_back("unit " + unit);
     return shown;
@@ -75,7 +75,7 @@ TEST_F(ReportFile, SavedReportReopensAsTheSameReportAndTheSameBytes) {
   Pick(Form->Open1, Write("in.gln", kFileReport));
   const std::vector<std::string> opened = Shown();
   EXPECT_EQ(MonitorGrid->Cells(3, 2), "s: token buffer");
-  EXPECT_EQ(Form->DetailsOfRow(1)->Items(), (std::vector<std::string>{"Parser 88", "Lexer 150"}));
+  EXPECT_EQ(Form->DetailsOfRow(1).Items(), (std::vector<std::string>{"Parser 88", "Lexer 150"}));
   Pick(Form->SaveAs1, Dir / "out.gln");
   EXPECT_EQ(Read(Dir / "out.gln"), kFileReport);
   Send(kFileHeader + "Other 1 1 x\r\n");
@@ -104,11 +104,12 @@ TEST_F(ReportFile, FailedRejectedOrCancelledOpenLeavesTheReportAsItWas) {
   const struct {
     fs::path Path;
     const char* Error;
-  } cases[] = {{Dir / "missing.gln", "missing.gln"},
-               {Dir / "folder.gln", "folder.gln"},
-               {Write("short.gln", "1\r\n2\r\n3\r\n4\r\n5\r\n"), "List index out of bounds (5)"},
-               {Write("zero.gln", std::string(1, '\0') + kFileReport), "List index out of bounds (0)"},
-               {fs::path(), ""}};
+  } cases[] = {
+      {Dir / "missing.gln", "missing.gln"},
+      {Dir / "folder.gln", "folder.gln"},
+      {Write("short.gln", "1\r\n2\r\n3\r\n4\r\n5\r\n"), "List index out of bounds (5)"},
+      {Write("zero.gln", std::string(1, '\0') + kFileReport), "List index out of bounds (0)"},
+      {fs::path(), ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Path.string());
     std::string error;

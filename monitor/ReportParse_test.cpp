@@ -35,22 +35,42 @@ class ReportParse : public ::testing::Test {
   void TearDown() override { delete Form; }
 
   // Delivers the text as a monitored program does, terminator included.
+  // Whatever the window takes, the report model alone reads the same way.
   std::intptr_t Send(const std::string& text) {
     TCopyDataStruct data;
     data.cbData = static_cast<std::uint32_t>(text.size() + 1);
     data.lpData = text.c_str();
-    return DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data));
+    const std::intptr_t result =
+        DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data));
+    if (result == 1) ExpectModelShows(TReport(text));
+    return result;
+  }
+  void ExpectModelShows(const TReport& report) const {
+    std::vector<TRow> rows;
+    for (std::uint32_t r = 0; r < report.RowCount(); ++r) {
+      rows.push_back({});
+      for (int col = 0; col < 4; ++col) rows.back().emplace_back(report.Cell(col, r));
+      EXPECT_EQ(report.Details(r).Items(), Details(static_cast<int>(r) + 1));
+    }
+    if (rows.empty()) rows.push_back({"", "", "", ""});
+    EXPECT_EQ(rows, Rows());
+    EXPECT_EQ(Header(), (std::vector<std::string>{report.Header(0), report.Header(1),
+                                                  report.Header(2), report.Header(3)}));
+    EXPECT_EQ(report.UnitMap().Items(), Form->UnitMap->Items());
+    EXPECT_EQ(report.Lines().Items(), Form->ReportLines().Items());
   }
   std::vector<TRow> Rows() const {
     std::vector<TRow> rows;
     for (int r = 1; r < MonitorGrid->RowCount(); ++r)
-      rows.push_back({MonitorGrid->Cells(0, r), MonitorGrid->Cells(1, r), MonitorGrid->Cells(2, r),
-                      MonitorGrid->Cells(3, r)});
+      rows.push_back({std::string(MonitorGrid->Cells(0, r)), std::string(MonitorGrid->Cells(1, r)),
+                      std::string(MonitorGrid->Cells(2, r)),
+                      std::string(MonitorGrid->Cells(3, r))});
     return rows;
   }
   std::vector<std::string> Details(int row) const {
-    const auto& entry = Form->RowDetails->at(static_cast<std::size_t>(row - 1));
-    return entry ? entry->Items() : std::vector<std::string>{};
+    const TRowDetails details = Form->RowDetails();
+    EXPECT_LT(static_cast<std::size_t>(row - 1), details.size());
+    return details[static_cast<std::size_t>(row - 1)].Items();
   }
   std::vector<std::string> Header() const {
     return {Form->Edit1->Text(), Form->Edit2->Text(), Form->Edit3->Text(), Form->Edit4->Text()};
@@ -136,18 +156,18 @@ TEST_F(ReportParse, DetailBlocksAttachToTheRowAddedLast) {
   // A later block for the same row takes the place of the earlier one.
   EXPECT_EQ(Details(3), (std::vector<std::string>{"F 6"}));
   EXPECT_EQ(Details(4), std::vector<std::string>{});
-  EXPECT_EQ(Form->RowDetails->size(), 4u);
+  EXPECT_EQ(Form->RowDetails().size(), 4u);
 }
 
 TEST_F(ReportParse, DetailBlockBeforeTheFirstRowIsDropped) {
   ASSERT_EQ(Send(Report({" Orphan 1", " Orphan 2", "", "A 1 1 a"})), 1);
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"A", "1", "1", "a"}}));
-  ASSERT_EQ(Form->RowDetails->size(), 1u);
+  ASSERT_EQ(Form->RowDetails().size(), 1u);
   EXPECT_EQ(Details(1), std::vector<std::string>{});
   // With no row at all the grid shows its one empty row.
   ASSERT_EQ(Send(Report({" Orphan 1"})), 1);
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"", "", "", ""}}));
-  EXPECT_TRUE(Form->RowDetails->empty());
+  EXPECT_TRUE(Form->RowDetails().empty());
 }
 
 TEST_F(ReportParse, UnitMapTakesEveryLaterLine) {
@@ -175,10 +195,10 @@ TEST_F(ReportParse, SecondReportReplacesTheFirstEntirely) {
   EXPECT_EQ(Form->Edit1->Text(), "second");
   EXPECT_EQ(Form->Edit3->Text(), "");
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"Z", "9", "9", "z"}}));
-  ASSERT_EQ(Form->RowDetails->size(), 1u);
+  ASSERT_EQ(Form->RowDetails().size(), 1u);
   EXPECT_EQ(Details(1), std::vector<std::string>{});
   EXPECT_EQ(Form->UnitMap->Count(), 0);
-  EXPECT_EQ(Form->ReportLines->Count(), 10);
+  EXPECT_EQ(Form->ReportLines().Count(), 10);
 }
 
 TEST_F(ReportParse, RejectedReportChangesNothing) {
@@ -186,7 +206,7 @@ TEST_F(ReportParse, RejectedReportChangesNothing) {
   ASSERT_EQ(Send(good), 1);
   auto rows = Rows();
   auto header = Header();
-  auto lines = Form->ReportLines->Items();
+  auto lines = Form->ReportLines().Items();
   const std::string bigger = Report({"N 1 1 n", "N 2 2 n", " E 5", "", "Unit Map:", "N n.pas"});
   // The first header line a parse reading lines 0, 2, 4, 5 would miss, and
   // a whole report that runs out of memory at its second row.
@@ -212,7 +232,7 @@ TEST_F(ReportParse, RejectedReportChangesNothing) {
     EXPECT_EQ(Rows(), rows);
     EXPECT_EQ(Details(1), (std::vector<std::string>{"D 1"}));
     EXPECT_EQ(Form->UnitMap->Items(), (std::vector<std::string>{"A=a.pas"}));
-    EXPECT_EQ(Form->ReportLines->Items(), lines);
+    EXPECT_EQ(Form->ReportLines().Items(), lines);
   }
   ASSERT_EQ(Send(bigger), 1);
   EXPECT_EQ(Rows().size(), 2u);
@@ -233,7 +253,7 @@ TEST_F(ReportParse, CopyDataReadsAtMostCbDataBytes) {
   data.lpData = buffer.data();
   EXPECT_EQ(DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)), 1);
   EXPECT_EQ(Rows().size(), 1u);
-  EXPECT_EQ(Form->ReportLines->Count(), 10);
+  EXPECT_EQ(Form->ReportLines().Count(), 10);
 }
 
 TEST_F(ReportParse, CopyDataWithoutDataIsAnEmptyText) {

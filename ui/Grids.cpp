@@ -7,8 +7,11 @@
 namespace glint {
 
 namespace {
-const std::string kEmpty;
 [[noreturn]] void OutOfRange() { throw EInvalidGridOperation("Grid index out of range"); }
+// Marks a row base that is the index of a source item.
+constexpr std::size_t kItemRow = std::size_t{1} << (8 * sizeof(std::size_t) - 1);
+bool IsItem(std::size_t base) { return (base & kItemRow) != 0; }
+std::uint32_t ItemOf(std::size_t base) { return static_cast<std::uint32_t>(base & ~kItemRow); }
 }  // namespace
 
 TStringGrid::TStringGrid(TComponent* owner) : TControl(owner) {
@@ -18,21 +21,55 @@ TStringGrid::TStringGrid(TComponent* owner) : TControl(owner) {
   SetBounds(0, 0, 320, 120);
 }
 
+// Rows of the source stay so while the columns do; with other columns
+// their texts become cells of the grid's own.
 void TStringGrid::Relayout(int cols, int rows) {
   const auto width = static_cast<std::size_t>(cols);
-  std::vector<TGridCell> cells(width * static_cast<std::size_t>(rows));
-  std::vector<std::size_t> bases(static_cast<std::size_t>(rows));
   const int keepCols = std::min(cols, FColCount);
   const int keepRows = std::min(rows, static_cast<int>(FRowBase.size()));
+  auto keepsItem = [&](int r) {
+    return r < keepRows && cols == FColCount && IsItem(FRowBase[static_cast<std::size_t>(r)]);
+  };
+  std::size_t own = 0;
+  for (int r = 0; r < rows; ++r) own += keepsItem(r) ? 0 : 1;
+  std::vector<TGridCell> cells(width * own);
+  std::vector<std::size_t> bases(static_cast<std::size_t>(rows));
+  std::size_t next = 0;
   for (int r = 0; r < rows; ++r) {
-    bases[static_cast<std::size_t>(r)] = static_cast<std::size_t>(r) * width;
+    std::size_t& base = bases[static_cast<std::size_t>(r)];
+    if (keepsItem(r)) {
+      base = FRowBase[static_cast<std::size_t>(r)];
+      continue;
+    }
+    base = next;
+    next += width;
     if (r < keepRows)
-      for (int c = 0; c < keepCols; ++c)
-        cells[static_cast<std::size_t>(r) * width + static_cast<std::size_t>(c)] =
-            std::move(Cell(c, r));
+      for (int c = 0; c < keepCols; ++c) {
+        const std::size_t old = FRowBase[static_cast<std::size_t>(r)];
+        cells[base + static_cast<std::size_t>(c)] =
+            IsItem(old) ? CellCopy(c, r) : std::move(FCells[old + static_cast<std::size_t>(c)]);
+      }
   }
   FCells = std::move(cells);
   FRowBase = std::move(bases);
+}
+
+std::size_t TStringGrid::OwnRow(int row) {
+  std::size_t& base = FRowBase[static_cast<std::size_t>(row)];
+  if (!IsItem(base)) return base;
+  const std::size_t own = FCells.size();
+  FCells.resize(own + static_cast<std::size_t>(FColCount));
+  for (int c = 0; c < FColCount; ++c)
+    FCells[own + static_cast<std::size_t>(c)].Text =
+        std::string(FSource->CellText(c, ItemOf(base)));
+  base = own;
+  return own;
+}
+
+TGridCell TStringGrid::CellCopy(int col, int row) const {
+  const std::size_t base = FRowBase[static_cast<std::size_t>(row)];
+  if (IsItem(base)) return {std::string(FSource->CellText(col, ItemOf(base))), nullptr};
+  return FCells[base + static_cast<std::size_t>(col)];
 }
 
 void TStringGrid::SetColCount(int count) {
@@ -77,6 +114,12 @@ void TGridRows::Reserve(int rows) {
   FCells.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(FColCount));
 }
 
+void TGridRows::AddItems(std::shared_ptr<const TGridSource> source, std::uint32_t count) {
+  FRowBase.reserve(FRowBase.size() + count);
+  for (std::uint32_t item = 0; item < count; ++item) FRowBase.push_back(kItemRow | item);
+  FSource = std::move(source);
+}
+
 TGridCell* TGridRows::Add() {
   // Both vectors grow before either records the row, so a failure leaves
   // the rows made so far as they were.
@@ -96,7 +139,7 @@ void TStringGrid::CopyRows(int first, int count, TGridRows& rows) const {
   rows.Reserve(rows.Count() + count);
   for (int r = first; r < first + count; ++r) {
     TGridCell* cells = rows.Add();
-    for (int c = 0; c < FColCount; ++c) cells[c] = Cell(c, r);
+    for (int c = 0; c < FColCount; ++c) cells[c] = CellCopy(c, r);
   }
 }
 
@@ -104,6 +147,7 @@ void TStringGrid::SwapRows(TGridRows& rows) noexcept {
   if (rows.FColCount != FColCount || rows.FRowBase.empty()) return;
   FCells.swap(rows.FCells);
   FRowBase.swap(rows.FRowBase);
+  FSource.swap(rows.FSource);
   FRowCount = static_cast<int>(FRowBase.size());
   KeepPositionsInside();
   Changed(TControlChange::Content);
@@ -128,9 +172,23 @@ void TStringGrid::CheckCell(int col, int row) const {
   if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) OutOfRange();
 }
 
-const std::string& TStringGrid::Cells(int col, int row) const {
-  if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return kEmpty;
-  return Cell(col, row).Text;
+std::string_view TStringGrid::Cells(int col, int row) const {
+  if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return {};
+  const std::size_t base = FRowBase[static_cast<std::size_t>(row)];
+  if (IsItem(base)) return FSource->CellText(col, ItemOf(base));
+  return FCells[base + static_cast<std::size_t>(col)].Text;
+}
+
+void TStringGrid::PrefetchCell(int col, int row) const {
+  if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return;
+  const std::size_t base = FRowBase[static_cast<std::size_t>(row)];
+  if (!IsItem(base)) __builtin_prefetch(&FCells[base + static_cast<std::size_t>(col)]);
+}
+
+std::int64_t TStringGrid::SourceItem(int row) const {
+  if (row < 0 || row >= FRowCount) return -1;
+  const std::size_t base = FRowBase[static_cast<std::size_t>(row)];
+  return IsItem(base) ? std::int64_t{ItemOf(base)} : -1;
 }
 
 void TStringGrid::SetCells(int col, int row, std::string text) {
@@ -141,7 +199,8 @@ void TStringGrid::SetCells(int col, int row, std::string text) {
 
 TObject* TStringGrid::Objects(int col, int row) const {
   if (col < 0 || col >= FColCount || row < 0 || row >= FRowCount) return nullptr;
-  return Cell(col, row).Object;
+  const std::size_t base = FRowBase[static_cast<std::size_t>(row)];
+  return IsItem(base) ? nullptr : FCells[base + static_cast<std::size_t>(col)].Object;
 }
 
 void TStringGrid::SetObjects(int col, int row, TObject* object) {
@@ -151,9 +210,10 @@ void TStringGrid::SetObjects(int col, int row, TObject* object) {
 
 TGridLine TStringGrid::Rows(int row) const {
   CheckCell(0, row);
-  auto first =
-      FCells.begin() + static_cast<std::ptrdiff_t>(FRowBase[static_cast<std::size_t>(row)]);
-  return TGridLine(first, first + FColCount);
+  TGridLine line;
+  line.reserve(static_cast<std::size_t>(FColCount));
+  for (int c = 0; c < FColCount; ++c) line.push_back(CellCopy(c, row));
+  return line;
 }
 
 void TStringGrid::SetRows(int row, const TGridLine& line) {
@@ -167,7 +227,7 @@ TGridLine TStringGrid::Cols(int col) const {
   CheckCell(col, 0);
   TGridLine line;
   line.reserve(static_cast<std::size_t>(FRowCount));
-  for (int r = 0; r < FRowCount; ++r) line.push_back(Cell(col, r));
+  for (int r = 0; r < FRowCount; ++r) line.push_back(CellCopy(col, r));
   return line;
 }
 

@@ -10,7 +10,10 @@
 // DrawCell, which hands the cell to OnDrawCell with the canvas to draw on.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "rtl/SysUtils.h"
@@ -59,6 +62,18 @@ struct TGridCell {
 // One whole row or column, in position order.
 using TGridLine = std::vector<TGridCell>;
 
+// Cell texts a grid shows without holding them: a grid's rows may be items
+// of one source, each row then holding only its item's index. A row of a
+// source has no objects; writing any of its cells makes the grid copy the
+// row's texts into cells of its own first.
+class TGridSource {
+ public:
+  virtual ~TGridSource() = default;
+  // The text of column `col` of item `item`; the view stays valid as long
+  // as the source does.
+  virtual std::string_view CellText(int col, std::uint32_t item) const = 0;
+};
+
 using TDrawCellEvent =
     std::function<void(TObject* sender, int col, int row, TRect rect, TGridDrawState state)>;
 // Rows made aside and put into a grid at once with TStringGrid::SwapRows:
@@ -72,14 +87,20 @@ class TGridRows {
   void Reserve(int rows);
   // Appends an empty row; returns its ColCount cells.
   TGridCell* Add();
-  // The ColCount cells of row `index` (0 the first added).
+  // The ColCount cells of row `index` (0 the first added), which must not
+  // be a row of the source.
   TGridCell* Row(int index) { return FCells.data() + FRowBase.at(static_cast<std::size_t>(index)); }
+  // Appends `count` rows showing items 0..count-1 of `source`, the rows'
+  // one source.
+  void AddItems(std::shared_ptr<const TGridSource> source, std::uint32_t count);
 
  private:
   friend class TStringGrid;
   int FColCount;
   std::vector<TGridCell> FCells;
+  // A row's first cell in FCells, or kItemRow and its item's index.
   std::vector<std::size_t> FRowBase;
+  std::shared_ptr<const TGridSource> FSource;
 };
 
 using TMouseEvent =
@@ -105,7 +126,10 @@ class TStringGrid : public TControl {
   int FixedRows() const { return FFixedRows; }
   void SetFixedRows(int count);
 
-  const std::string& Cells(int col, int row) const;
+  std::string_view Cells(int col, int row) const;
+  // A hint that Cells(col, row) is read soon: scans over rows that sorts
+  // have scattered in memory ask a few rows ahead.
+  void PrefetchCell(int col, int row) const;
   void SetCells(int col, int row, std::string text);
   TObject* Objects(int col, int row) const;
   void SetObjects(int col, int row, TObject* object);
@@ -120,6 +144,9 @@ class TStringGrid : public TControl {
   // first..first+from.size()-1; cells are moved, not copied.
   void PermuteRows(int first, const std::vector<int>& from);
   void PermuteCols(int first, const std::vector<int>& from);
+  // The source item a row shows, wherever a sort has put it; -1 for a row
+  // of the grid's own cells.
+  std::int64_t SourceItem(int row) const;
 
   int ColWidths(int col) const;
   void SetColWidths(int col, int width);
@@ -180,22 +207,23 @@ class TStringGrid : public TControl {
  private:
   void CheckCell(int col, int row) const;
   void CheckPermutation(int first, const std::vector<int>& from, int count) const;
-  TGridCell& Cell(int col, int row) {
-    return FCells[FRowBase[static_cast<std::size_t>(row)] + static_cast<std::size_t>(col)];
-  }
-  const TGridCell& Cell(int col, int row) const {
-    return FCells[FRowBase[static_cast<std::size_t>(row)] + static_cast<std::size_t>(col)];
-  }
+  // A cell of the grid's own, for writing: a row of the source becomes the
+  // grid's own first.
+  TGridCell& Cell(int col, int row) { return FCells[OwnRow(row) + static_cast<std::size_t>(col)]; }
+  std::size_t OwnRow(int row);
+  TGridCell CellCopy(int col, int row) const;
   // After the row count changed: fixed, current and top rows inside it.
   void KeepPositionsInside() noexcept;
   // Lays the cells out anew, rows in order, `cols` wide, keeping what fits.
   void Relayout(int cols, int rows);
 
   int FColCount = 5, FRowCount = 5, FFixedCols = 1, FFixedRows = 1;
-  // Each row's cells lie together in FCells from FRowBase[row] on; rows are
-  // reordered by reordering FRowBase alone, so a sort moves no text.
+  // Each row's cells lie together in FCells from FRowBase[row] on, or the
+  // row is an item of FSource (see TGridRows); rows are reordered by
+  // reordering FRowBase alone, so a sort moves no text.
   std::vector<TGridCell> FCells;
   std::vector<std::size_t> FRowBase;
+  std::shared_ptr<const TGridSource> FSource;
   std::vector<int> FColWidths;
   int FDefaultColWidth = 64, FDefaultRowHeight = 24, FGridLineWidth = 1;
   TGridOptions FOptions{TGridOption::FixedVertLine, TGridOption::FixedHorzLine,

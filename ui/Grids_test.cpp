@@ -101,5 +101,59 @@ TEST(Grids, PermuteMovesWholeLinesWithTheirObjects) {
   EXPECT_EQ(grid.Cells(0, 1), "23");
 }
 
+// Rows of a source read their texts from it and move as indices; a write,
+// or a change of the columns, gives a row cells of the grid's own and
+// leaves the source as it was.
+TEST(Grids, SourceRowsReadFromTheSourceUntilWritten) {
+  struct TSource : TGridSource {
+    std::string_view CellText(int col, std::uint32_t item) const override {
+      return Texts[item][static_cast<std::size_t>(col)];
+    }
+    std::vector<std::vector<std::string>> Texts{{"a0", "a1"}, {"b0", "b1"}, {"c0", "c1"}};
+  };
+  auto source = std::make_shared<TSource>();
+  TStringGrid grid(nullptr);
+  grid.SetColCount(2);
+  grid.SetCells(0, 0, "title");
+  TGridRows rows(2);
+  grid.CopyRows(0, 1, rows);
+  rows.AddItems(source, 3);
+  grid.SwapRows(rows);
+  const TSource& texts = *source;
+  source.reset();  // the grid holds its source as long as it shows it
+  auto column = [&](int col) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < grid.RowCount(); ++row) texts.emplace_back(grid.Cells(col, row));
+    return texts;
+  };
+  ASSERT_EQ(grid.RowCount(), 4);
+  EXPECT_EQ(column(0), (std::vector<std::string>{"title", "a0", "b0", "c0"}));
+  EXPECT_EQ(grid.SourceItem(0), -1);
+  EXPECT_EQ(grid.Objects(0, 1), nullptr);
+
+  grid.PermuteRows(1, {3, 1, 2});
+  EXPECT_EQ(column(1), (std::vector<std::string>{"", "c1", "a1", "b1"}));
+  EXPECT_EQ(grid.SourceItem(1), 2);
+  EXPECT_EQ(grid.Rows(1), (TGridLine{{"c0", nullptr}, {"c1", nullptr}}));
+
+  TObject tag;
+  grid.SetCells(0, 2, "mine");
+  grid.SetObjects(1, 3, &tag);
+  EXPECT_EQ(column(0), (std::vector<std::string>{"title", "c0", "mine", "b0"}));
+  EXPECT_EQ(column(1), (std::vector<std::string>{"", "c1", "a1", "b1"}));
+  EXPECT_EQ(grid.SourceItem(2), -1);
+  EXPECT_EQ(grid.Objects(1, 3), &tag);
+  EXPECT_EQ(texts.Texts[0][0], "a0");
+
+  grid.SetRowCount(3);  // the rows that stay keep what they show
+  EXPECT_EQ(column(0), (std::vector<std::string>{"title", "c0", "mine"}));
+  EXPECT_EQ(grid.SourceItem(1), 2);
+  grid.SetColCount(3);
+  EXPECT_EQ(column(1), (std::vector<std::string>{"", "c1", "a1"}));
+  EXPECT_EQ(grid.SourceItem(1), -1);
+  grid.SetColCount(2);
+  EXPECT_EQ(column(0), (std::vector<std::string>{"title", "c0", "mine"}));
+}
+
 }  // namespace
 }  // namespace glint

@@ -1,6 +1,6 @@
 // `glint diff` of two generated reports of 1,000,000 rows (different seeds,
-// so most sites change) against reading and parsing the two files alone,
-// as the monitor's File/Open does, in one run.
+// so most sites change) against reading and parsing the two files alone
+// into the report model, as the monitor's File/Open does, in one run.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,8 +9,8 @@
 #include <string>
 
 #include "bench/RatioReporter.h"
+#include "monitor/Report.h"
 #include "tests/support/ReportGenerator.h"
-#include "tools/glint/GlintShow.h"
 #include "tools/glint/ReportStats.h"
 
 namespace glint {
@@ -43,20 +43,15 @@ const TFiles& Files() {
 void BM_ParseTwoFiles(benchmark::State& state) {
   for (auto _ : state)
     for (const std::string& name : Files().Names) {
-      TReportView view;
-      view.LoadFile(name);
-      benchmark::DoNotOptimize(view.Form().ReportLines->Count());
+      const TReport report = TReport::LoadFromFile(name);
+      benchmark::DoNotOptimize(report.RowCount());
     }
 }
 
 void BM_Diff(benchmark::State& state) {
   for (auto _ : state) {
     TDiffBuilder builder;
-    for (int i = 0; i < 2; ++i) {
-      TReportView view;
-      view.LoadFile(Files().Names[i]);
-      builder.Add(view.Form(), i == 1);
-    }
+    for (int i = 0; i < 2; ++i) builder.Add(TReport::LoadFromFile(Files().Names[i]), i == 1);
     const TReportDiff diff = builder.Finish();
     if (diff.New.Allocations != kRows) state.SkipWithError("wrong row count");
     benchmark::DoNotOptimize(diff.Sites.data());

@@ -11,6 +11,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/RatioReporter.h"
@@ -115,14 +116,14 @@ void BM_KeyGridCharacter(benchmark::State& s) {
 void BM_KeyGridDate(benchmark::State& s) { GridSort(s, ToSortType::Date, kDateCol, true); }
 void BM_StdNumeric(benchmark::State& s) {
   StdSort<long double>(s, kNumericCol,
-                       [](const std::string& t) { return StrToFloat(t, Fixture().Settings); });
+                       [](std::string_view t) { return StrToFloat(t, Fixture().Settings); });
 }
 void BM_StdCharacter(benchmark::State& s) {
-  StdSort<std::string>(s, kTextCol, [](const std::string& t) { return UpperCase(t); });
+  StdSort<std::string>(s, kTextCol, [](std::string_view t) { return UpperCase(t); });
 }
 void BM_StdDate(benchmark::State& s) {
   StdSort<double>(s, kDateCol,
-                  [](const std::string& t) { return StrToDate(t, Fixture().Settings); });
+                  [](std::string_view t) { return StrToDate(t, Fixture().Settings); });
 }
 
 BENCHMARK(BM_StdNumeric)->Unit(benchmark::kMillisecond);

@@ -46,7 +46,8 @@ class THeadlessMonitor {
     view.ColCount = MonitorGrid->ColCount();
     for (int row = 0; row < view.RowCount; ++row) {
       std::vector<std::string> cells;
-      for (int col = 0; col < view.ColCount; ++col) cells.push_back(MonitorGrid->Cells(col, row));
+      for (int col = 0; col < view.ColCount; ++col)
+        cells.emplace_back(MonitorGrid->Cells(col, row));
       view.Cells.push_back(std::move(cells));
     }
     return view;

@@ -7,6 +7,11 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
+
+#include "monitor/GlintExp.h"
+#include "tests/support/ReportGenerator.h"
+#include "ui/headless/Headless.h"
 
 namespace glint {
 namespace {
@@ -29,7 +34,7 @@ std::string JsonOf(const std::string& fileName) {
   TReportView view;
   view.LoadFile(fileName);
   std::ostringstream out;
-  WriteJson(view.Form(), out);
+  WriteJson(view, out);
   return out.str();
 }
 
@@ -65,9 +70,9 @@ TEST(GlintShow, FileAndMessageWithTheSameBytesShowTheSame) {
   std::ostringstream fromFile, fromMessage;
   TReportView view;
   view.LoadFile(file);
-  WriteJson(view.Form(), fromFile);
+  WriteJson(view, fromFile);
   view.LoadText(bytes);
-  WriteJson(view.Form(), fromMessage);
+  WriteJson(view, fromMessage);
   std::remove(file.c_str());
   EXPECT_EQ(fromFile.str(), fromMessage.str());
   EXPECT_EQ(fromFile.str().find("\"B\""), std::string::npos) << fromFile.str();
@@ -85,7 +90,7 @@ TEST(GlintShow, TableMarksDetailRowsAndIndentsTheirLines) {
       "Report on     : prog\n\n\n\n\n\n\n\n\nMain 12 64 o: TList\n Main 12\n\n"
       "LongUnitName 7 8 x\nUnit Map:\nMain M.pas\n");
   std::ostringstream out;
-  WriteTable(view.Form(), out);
+  WriteTable(view, out);
   std::string text = out.str();
   EXPECT_NE(text.find("Report on    prog\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Unit Name     Line  Bytes  Contents\n"), std::string::npos) << text;
@@ -99,7 +104,7 @@ TEST(GlintShow, TableColumnsStopAtTheCapAndLongCellsStayWhole) {
   TReportView view;
   view.LoadText("Report on     : prog\n\n\n\n\n\n\n\n\n" + huge + " 1 2 x\nA 3 4 y\n");
   std::ostringstream out;
-  WriteTable(view.Form(), out);
+  WriteTable(view, out);
   const std::string text = out.str();
   EXPECT_NE(text.find(huge + " 1"), std::string::npos);
   EXPECT_NE(text.find("\nA" + std::string(kTableColumnWidthCap + 1, ' ') + "3 "),
@@ -116,7 +121,7 @@ TEST(GlintShow, SortClicksTitlesInOrderAndRowsKeepTheirDetails) {
   view.ClickTitle(GridColumnOf("Line"));
   view.ClickTitle(GridColumnOf("Bytes"));
   std::ostringstream out;
-  WriteJson(view.Form(), out);
+  WriteJson(view, out);
   const std::string json = out.str();
   const std::size_t a3 = json.find("{\"unit\": \"A\", \"line\": \"3\"");
   const std::size_t a9 = json.find("{\"unit\": \"A\", \"line\": \"9\"");
@@ -131,6 +136,50 @@ TEST(GlintShow, SortClicksTitlesInOrderAndRowsKeepTheirDetails) {
 
   view.LoadText("Report on     : p\n\n\n\n\n\n\n\n\nA $1F 1 x\nB 2 2 y\n");
   EXPECT_THROW(view.ClickTitle(1), EConvertError);
+}
+
+// The tool and the window are two views of one report: after the same title
+// clicks they show the same header, cells, details and unit map, rows in
+// the same order, ties included.
+TEST(GlintShow, ViewShowsWhatTheWindowShowsAfterTheSameClicks) {
+  THeadless backend;
+  auto* form = new TGlintMonitor(&Application());
+  TReportShape shape;
+  shape.Rows = 3000;
+  shape.DetailEvery = 3;
+  shape.Units = 7;
+  std::vector<std::string> texts = {GenerateReport(shape)};
+  for (const char* name : {"inventory", "odd-shapes", "leaky-lf", "ledger-many-rows"})
+    texts.push_back(ReadFile(SourceDir() + "/samples/" + name + ".gln"));
+  const std::vector<std::vector<int>> clicks = {{}, {0}, {1}, {2}, {3}, {2, 1}, {3, 0, 2}};
+  for (const std::string& text : texts) {
+    for (const std::vector<int>& cols : clicks) {
+      TReportView view;
+      view.LoadText(text);
+      form->ReplaceReport(text);
+      for (int col : cols) {
+        view.ClickTitle(col);
+        const TRect title = MonitorGrid->CellRect(col, 0);
+        form->GridMouseDown(MonitorGrid, TMouseButton::Left, {TShiftKey::Left}, title.Left + 1,
+                            title.Top + 1);
+      }
+      const TEdit* edits[] = {form->Edit1, form->Edit2, form->Edit3, form->Edit4};
+      for (int i = 0; i < 4; ++i) EXPECT_EQ(view.Report().Header(i), edits[i]->Text());
+      EXPECT_EQ(view.Report().UnitMap().Items(), form->UnitMap->Items());
+      const TStringGrid& grid = view.Grid();
+      ASSERT_EQ(grid.RowCount(), MonitorGrid->RowCount());
+      ASSERT_EQ(grid.FixedRows(), MonitorGrid->FixedRows());
+      int differing = 0;
+      for (int row = 0; row < grid.RowCount(); ++row) {
+        bool same = view.DetailsOfRow(row).Items() == form->DetailsOfRow(row).Items();
+        for (int col = 0; col < 4; ++col)
+          same = same && grid.Cells(col, row) == MonitorGrid->Cells(col, row);
+        differing += same ? 0 : 1;
+      }
+      EXPECT_EQ(differing, 0) << text.substr(0, 40) << " after " << cols.size() << " clicks";
+    }
+  }
+  delete form;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "monitor/GlintExp.h"
+#include "monitor/Report.h"
 
 namespace glint {
 
@@ -68,7 +68,7 @@ class TSiteTable {
 };
 
 // An allocation's size and kind from its "Bytes" and "Contents" cells.
-void ReadSize(const std::string& bytes, const std::string& contents, TAllocation& a) {
+void ReadSize(std::string_view bytes, std::string_view contents, TAllocation& a) {
   const char* end = bytes.data() + bytes.size();
   auto [stop, error] = std::from_chars(bytes.data(), end, a.Bytes);
   a.KnownSize = !bytes.empty() && error == std::errc() && stop == end && a.Bytes >= 0;
@@ -76,11 +76,16 @@ void ReadSize(const std::string& bytes, const std::string& contents, TAllocation
   a.Kind = KindOf(contents);
 }
 
-// The one empty row of a report without rows is no allocation.
-bool IsPlaceholder(const TStringGrid& grid, int row) {
-  for (int col = 0; col < 4; ++col)
-    if (!grid.Cells(col, row).empty()) return false;
-  return true;
+// The four cells of a report row; false for a row line of blanks alone,
+// whose cells are all empty as those of the one empty grid row of a report
+// without rows are, and which like it is no allocation.
+bool ReadCells(const TReport& report, std::uint32_t row, std::string_view (&cells)[4]) {
+  bool any = false;
+  for (int col = 0; col < 4; ++col) {
+    cells[col] = report.Cell(col, row);
+    any = any || !cells[col].empty();
+  }
+  return any;
 }
 
 bool LargerFirst(const TLeakCount& a, const TLeakCount& b) {
@@ -159,16 +164,16 @@ void TLeakCount::Add(const TLeakCount& other) {
   UnknownSize += other.UnknownSize;
 }
 
-std::vector<TAllocation> AllocationsOf(const TGlintMonitor& form) {
+std::vector<TAllocation> AllocationsOf(const TReport& report) {
   std::vector<TAllocation> rows;
-  const TMyGrid& grid = *MonitorGrid;
-  rows.reserve(static_cast<std::size_t>(std::max(grid.RowCount() - 1, 0)));
-  for (int row = 1; row < grid.RowCount(); ++row) {
-    if (IsPlaceholder(grid, row)) continue;
+  rows.reserve(report.RowCount());
+  std::string_view cells[4];
+  for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
+    if (!ReadCells(report, row, cells)) continue;
     TAllocation a;
-    a.Unit = grid.Cells(0, row);
-    a.Line = grid.Cells(1, row);
-    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
+    a.Unit = cells[0];
+    a.Line = cells[1];
+    ReadSize(cells[2], cells[3], a);
     rows.push_back(std::move(a));
   }
   return rows;
@@ -224,15 +229,15 @@ void TDiffBuilder::Add(const std::vector<TAllocation>& rows, bool inNew) {
         {FKeys->Unit(a.Unit), a.KnownSize, a.Kind, inNew, FKeys->Line(a.Line), a.Bytes});
 }
 
-void TDiffBuilder::Add(const TGlintMonitor& form, bool inNew) {
-  const TMyGrid& grid = *MonitorGrid;
-  FEntries.reserve(FEntries.size() + static_cast<std::size_t>(grid.RowCount()));
+void TDiffBuilder::Add(const TReport& report, bool inNew) {
+  FEntries.reserve(FEntries.size() + report.RowCount());
   TAllocation a;
-  for (int row = 1; row < grid.RowCount(); ++row) {
-    if (IsPlaceholder(grid, row)) continue;
-    ReadSize(grid.Cells(2, row), grid.Cells(3, row), a);
-    FEntries.push_back({FKeys->Unit(grid.Cells(0, row)), a.KnownSize, a.Kind, inNew,
-                        FKeys->Line(grid.Cells(1, row)), a.Bytes});
+  std::string_view cells[4];
+  for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
+    if (!ReadCells(report, row, cells)) continue;
+    ReadSize(cells[2], cells[3], a);
+    FEntries.push_back(
+        {FKeys->Unit(cells[0]), a.KnownSize, a.Kind, inNew, FKeys->Line(cells[1]), a.Bytes});
   }
 }
 

@@ -1,6 +1,6 @@
 // tools/glint/ReportStats.h: what automated runs want to know of a report:
 // where the leaked memory goes (Summarize), what changed between two runs
-// (Diff), all from the rows the monitor's own parse made.
+// (Diff), all from the rows of the report model, the monitor's own parse.
 //
 // An allocation's size is its "Bytes" cell as a whole decimal number; any
 // other text makes it an allocation of unknown size, counted apart and never
@@ -17,7 +17,7 @@
 
 namespace glint {
 
-class TGlintMonitor;
+class TReport;
 class TDiffKeys;
 
 struct TAllocation {
@@ -27,9 +27,8 @@ struct TAllocation {
   char Kind = '-';  // 'o', 's', 'm', or '-' for other contents
 };
 
-// The data rows of the form's grid, in grid order (none for a report
-// without rows).
-std::vector<TAllocation> AllocationsOf(const TGlintMonitor& form);
+// The report's rows, in report order.
+std::vector<TAllocation> AllocationsOf(const TReport& report);
 
 // Allocations and their known bytes, and how many were of unknown size.
 // A byte total beyond what 64 bits hold stops at the largest value and sets
@@ -74,14 +73,14 @@ struct TReportDiff {
 
 TReportDiff Diff(const std::vector<TAllocation>& oldRows, const std::vector<TAllocation>& newRows);
 
-// The same, fed one report at a time straight from a form's grid, so a
+// The same, fed one report at a time straight from its rows, so a
 // million-row report needs no row list of its own.
 class TDiffBuilder {
  public:
   TDiffBuilder();
   ~TDiffBuilder();
   void Add(const std::vector<TAllocation>& rows, bool inNew);
-  void Add(const TGlintMonitor& form, bool inNew);
+  void Add(const TReport& report, bool inNew);
   // The diff of everything added; the builder is empty again afterwards.
   TReportDiff Finish();
 

@@ -7,20 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "monitor/Report.h"
 #include "tests/support/ReportGenerator.h"
 #include "tools/glint/Commands.h"
-#include "tools/glint/GlintShow.h"
 
 namespace glint {
 namespace {
 
 constexpr const char* kHeader = "Report on     : p\n\n\n\n\n\n\n\n\n";
 
-std::vector<TAllocation> RowsOf(const std::string& text) {
-  TReportView view;
-  view.LoadText(text);
-  return AllocationsOf(view.Form());
-}
+std::vector<TAllocation> RowsOf(const std::string& text) { return AllocationsOf(TReport(text)); }
 
 TEST(ReportStats, SummaryTotalsAreTheSumsOfTheRows) {
   TReportShape shape;
@@ -54,6 +50,7 @@ TEST(ReportStats, UnknownSizesAreCountedApartNeverAsZero) {
   EXPECT_EQ(sites[0].Count.UnknownSize, 1);
   EXPECT_EQ(sites[1].Count.UnknownSize, 1);  // "-4" is no size
   EXPECT_TRUE(RowsOf(kHeader).empty());      // the placeholder row of an empty report
+  EXPECT_TRUE(RowsOf(std::string(kHeader) + "\t\n").empty());  // nor a row of blanks alone
 }
 
 TEST(ReportStats, DiffReportsEachAddedGoneAndChangedSiteOnce) {

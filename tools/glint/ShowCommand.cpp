@@ -5,6 +5,7 @@
 #include "rtl/SysUtils.h"
 #include "tools/glint/Commands.h"
 #include "tools/glint/GlintShow.h"
+#include "ui/Forms.h"
 
 namespace glint {
 
@@ -64,7 +65,7 @@ int RunShow(const std::vector<std::string>& args) {
     std::cerr << e.Message() << '\n';
     return kExitRejected;
   }
-  // Title clicks, in order, through the window's own handler; what the
+  // Title clicks, in order, sorted as the window's handler sorts; what the
   // window would put in its error box ends the run.
   try {
     for (int col : sorts) view.ClickTitle(col);
@@ -76,9 +77,9 @@ int RunShow(const std::vector<std::string>& args) {
     return kExitRejected;
   }
   if (json) {
-    WriteJson(view.Form(), std::cout);
+    WriteJson(view, std::cout);
   } else {
-    WriteTable(view.Form(), std::cout);
+    WriteTable(view, std::cout);
   }
   std::cout.flush();
   if (!std::cout) {

@@ -1,5 +1,5 @@
 // `glint summary`, `glint diff` and `glint check`: reports read by the
-// monitor's own parse, counted for unattended runs.
+// monitor's own parse (the report model), counted for unattended runs.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
@@ -8,11 +8,12 @@
 #include <new>
 #include <string>
 
+#include "monitor/Report.h"
 #include "rtl/SysUtils.h"
 #include "tools/glint/Commands.h"
-#include "tools/glint/GlintShow.h"
 #include "tools/glint/Json.h"
 #include "tools/glint/ReportStats.h"
+#include "ui/Forms.h"
 
 namespace glint {
 
@@ -20,25 +21,18 @@ namespace {
 
 using json = TJson;
 
-struct TLoadedReport {
-  std::string Header[4];
-  std::vector<TAllocation> Rows;
-};
-
-// One report at a time: the headless form (and its grid) goes before the
-// next is read. Throws TCommandError with the exit status 2 when the file
-// cannot be read or is not a report (with the parse's own message).
+// What ends a command with the exit status 2: a file that cannot be read
+// or is not a report (with the parse's own message), or bad usage.
 struct TCommandError {
   std::string Message;
 };
 
-// Reads a report into a headless form and hands the form to `use`.
+// Reads a report and hands it to `use`; one report at a time, each gone
+// before the next is read.
 template <class Use>
 void WithReport(const std::string& fileName, Use use) {
   try {
-    TReportView view;
-    view.LoadFile(fileName);
-    use(view.Form());
+    use(TReport::LoadFromFile(fileName));
   } catch (const EInOutError& e) {
     throw TCommandError{e.Message()};
   } catch (const EStringListError& e) {
@@ -48,20 +42,10 @@ void WithReport(const std::string& fileName, Use use) {
   }
 }
 
-TLoadedReport LoadReport(const std::string& fileName) {
-  TLoadedReport report;
-  WithReport(fileName, [&report](TGlintMonitor& form) {
-    const TEdit* edits[] = {form.Edit1, form.Edit2, form.Edit3, form.Edit4};
-    for (int i = 0; i < 4; ++i) report.Header[i] = edits[i]->Text();
-    report.Rows = AllocationsOf(form);
-  });
-  return report;
-}
-
 TReportDiff DiffFiles(const std::string& oldFile, const std::string& newFile) {
   TDiffBuilder builder;
-  WithReport(oldFile, [&builder](TGlintMonitor& form) { builder.Add(form, false); });
-  WithReport(newFile, [&builder](TGlintMonitor& form) { builder.Add(form, true); });
+  WithReport(oldFile, [&builder](const TReport& report) { builder.Add(report, false); });
+  WithReport(newFile, [&builder](const TReport& report) { builder.Add(report, true); });
   return builder.Finish();
 }
 
@@ -125,16 +109,21 @@ int RunSummary(const std::vector<std::string>& args) {
   app.add_option("--by", by)->check(CLI::IsMember({"unit", "line"}));
   app.add_flag("--json", asJson);
   return WithOptions("summary", app, args, [&] {
-    const TLoadedReport report = LoadReport(file);
+    std::string header[4];
+    std::vector<TAllocation> rows;
+    WithReport(file, [&](const TReport& report) {
+      for (int i = 0; i < 4; ++i) header[i] = report.Header(i);
+      rows = AllocationsOf(report);
+    });
     const bool byLine = by == "line";
-    const std::vector<TSiteSummary> sites = Summarize(report.Rows, byLine);
+    const std::vector<TSiteSummary> sites = Summarize(rows, byLine);
     TLeakCount total;
     for (const TSiteSummary& site : sites) total.Add(site.Count);
     if (asJson) {
-      json out = {{"reportOn", Latin1ToUtf8(report.Header[0])},
-                  {"createdAt", Latin1ToUtf8(report.Header[1])},
-                  {"peakPointers", Latin1ToUtf8(report.Header[2])},
-                  {"peakBytes", Latin1ToUtf8(report.Header[3])},
+      json out = {{"reportOn", Latin1ToUtf8(header[0])},
+                  {"createdAt", Latin1ToUtf8(header[1])},
+                  {"peakPointers", Latin1ToUtf8(header[2])},
+                  {"peakBytes", Latin1ToUtf8(header[3])},
                   {"by", by},
                   {"sites", json::array()},
                   {"total", CountJson(total)}};
@@ -147,9 +136,8 @@ int RunSummary(const std::vector<std::string>& args) {
       std::cout << out.dump(2) << '\n';
       return kExitOk;
     }
-    std::cout << "Report on    " << report.Header[0] << "\ncreated at   " << report.Header[1]
-              << "\npeak # ptrs  " << report.Header[2] << "\npeak bytes   " << report.Header[3]
-              << "\n\n";
+    std::cout << "Report on    " << header[0] << "\ncreated at   " << header[1] << "\npeak # ptrs  "
+              << header[2] << "\npeak bytes   " << header[3] << "\n\n";
     std::size_t width = 4;
     for (const TSiteSummary& site : sites)
       width = std::max(width, SiteText(site.Unit, site.Line).size());
@@ -247,7 +235,9 @@ int RunCheck(const std::vector<std::string>& args) {
     TLeakCount leaks;
     std::string what = "leaked";
     if (baseline.empty()) {
-      for (const TAllocation& a : LoadReport(file).Rows) leaks.Add(a);
+      WithReport(file, [&leaks](const TReport& report) {
+        for (const TAllocation& a : AllocationsOf(report)) leaks.Add(a);
+      });
     } else {
       leaks = DiffFiles(baseline, file).Added;
       what = "new";

@@ -259,7 +259,7 @@ class TGridPeer : public TWin32Peer {
 
   LRESULT PutCellText(int col, int row) {
     if (col < 0 || col >= FGrid.ColCount() || row < 0 || row >= FGrid.RowCount()) return 0;
-    const std::string& text = FGrid.Cells(col, row);
+    const std::string text(FGrid.Cells(col, row));
     SetWindowTextA(FHandle, text.c_str());
     return static_cast<LRESULT>(text.size()) + 1;
   }
