@@ -25,9 +25,7 @@ int LineNumberOf(std::string_view text) {
 }
 
 TReportLines TGlintMonitor::DetailsOfRow(int row) const {
-  if (!MonitorGrid || row < 1) return {};
-  const std::int64_t item = MonitorGrid->SourceItem(row);
-  return item < 0 ? TReportLines() : FReport->Details(static_cast<std::uint32_t>(item));
+  return MonitorGrid ? DetailsOfGridRow(*MonitorGrid, *FReport, row) : TReportLines();
 }
 
 void TGlintMonitor::GridDrawCell(TObject* sender, int col, int row, TRect rect,

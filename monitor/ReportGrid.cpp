@@ -38,6 +38,11 @@ TGridRows ReportGridRows(const TStringGrid& grid, std::shared_ptr<const TReport>
   return rows;
 }
 
+TReportLines DetailsOfGridRow(const TStringGrid& grid, const TReport& report, int row) {
+  const std::int64_t item = row < 1 ? -1 : grid.SourceItem(row);
+  return item < 0 ? TReportLines() : report.Details(static_cast<std::uint32_t>(item));
+}
+
 void SortReportGrid(TStringGrid& grid, int col) {
   if (col < 0 || col >= 4) return;
   TSortAStringGrid sorter(nullptr);

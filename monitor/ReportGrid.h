@@ -32,6 +32,10 @@ extern const TColumnSort kColumnSorts[4];
 // was; TStringGrid::SwapRows puts them in.
 TGridRows ReportGridRows(const TStringGrid& grid, std::shared_ptr<const TReport> report);
 
+// The detail lines of the report row a grid row shows, wherever a sort has
+// put it; no lines for the title row and a row of the grid's own.
+TReportLines DetailsOfGridRow(const TStringGrid& grid, const TReport& report, int row);
+
 // Sorts the data rows by column `col` with that column's settings, as a
 // click on the column's title does. Raises what the sorter lets through.
 void SortReportGrid(TStringGrid& grid, int col);

@@ -43,8 +43,7 @@ void TReportView::LoadText(std::string_view text) { Show(std::make_shared<const 
 void TReportView::ClickTitle(int col) { SortReportGrid(FGrid, col); }
 
 TReportLines TReportView::DetailsOfRow(int row) const {
-  const std::int64_t item = row < 1 ? -1 : FGrid.SourceItem(row);
-  return item < 0 ? TReportLines() : FReport->Details(static_cast<std::uint32_t>(item));
+  return DetailsOfGridRow(FGrid, *FReport, row);
 }
 
 int GridColumnOf(const std::string& name) {
