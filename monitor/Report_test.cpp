@@ -23,12 +23,11 @@ std::string CrLfLines(const TReport& report) {
   return text;
 }
 
-using Report = safefile_test::TTempDirTest;
-using safefile_test::Read;
+class ReportModel : public safefile_test::TTempDirTest {};
 
 // Every shape of generated report: its rows, cells and details as made, and
 // a save that reopens to the same bytes.
-TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
+TEST_F(ReportModel, GeneratedReportsParseSaveAndReopenWhole) {
   const TReportShape shapes[] = {
       {.Rows = 0},
       {.Rows = 1, .DetailEvery = 1, .DetailLines = 1},
@@ -62,7 +61,7 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
 
     const fs::path file = FDir / "r.gln";
     report.SaveToFile(file.string());
-    const std::string saved = Read(file);
+    const std::string saved = safefile_test::Read(file);
     EXPECT_EQ(saved, CrLfLines(report));
     if (std::string_view(shape.LineEnd) == "\r\n") {
       EXPECT_EQ(saved, text);
@@ -70,13 +69,13 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
     const TReport reopened = TReport::LoadFromFile(file.string());
     EXPECT_EQ(reopened.Lines().Items(), report.Lines().Items());
     reopened.SaveToFile(file.string());
-    EXPECT_EQ(Read(file), saved);
+    EXPECT_EQ(safefile_test::Read(file), saved);
   }
 }
 
 // Lines end at CR LF, CR or LF alike, the text at its first zero byte, and
 // the header needs lines 0, 2, 4 and 5.
-TEST_F(Report, TextsEndAtAZeroByteAndNeedTheirHeaderLines) {
+TEST_F(ReportModel, TextsEndAtAZeroByteAndNeedTheirHeaderLines) {
   const std::string header = "Report on     : X\r\n-\nCreated at : now\r\r";
   const TReport report(header +
                        "Peak  : 5 pointers\nPeak memory: 9 bytes\n\n\n\nU 1 2 c\n\0V 3 4 d\n"s);
@@ -109,7 +108,7 @@ TEST_F(Report, TextsEndAtAZeroByteAndNeedTheirHeaderLines) {
 
 // A parse that runs out of memory raises and leaves nothing half made for
 // the caller to show; the file it was to be read from must be readable.
-TEST_F(Report, FailuresRaiseBeforeAnythingIsMade) {
+TEST_F(ReportModel, FailuresRaiseBeforeAnythingIsMade) {
   const std::string text = GenerateReport({.Rows = 10});
   FaultAfterRows() = 3;
   EXPECT_THROW(TReport{text}, std::bad_alloc);
