@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "ui/Controls.h"
+#include "ui/Failure.h"
 #include "ui/Messages.h"
 
 namespace glint {
@@ -144,9 +145,6 @@ class TForm : public TCustomForm {
  public:
   using TCustomForm::TCustomForm;
 };
-
-// What the error box says when a handler ran out of memory.
-constexpr const char* kOutOfMemoryText = "Not enough memory to complete the operation.";
 
 // The window procedure's body for a form: HandleMessage, with an escaping
 // exception shown in the error box; returns the message result (0 after a

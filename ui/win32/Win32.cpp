@@ -8,12 +8,11 @@
 #undef DrawText
 
 #include <algorithm>
-#include <exception>
-#include <new>
 #include <vector>
 
 #include "rtl/SysUtils.h"
 #include "ui/ExtCtrls.h"
+#include "ui/Failure.h"
 #include "ui/Forms.h"
 #include "ui/Grids.h"
 #include "ui/StdCtrls.h"
@@ -64,13 +63,7 @@ HCURSOR CursorOf(TCursor cursor) {
   }
 }
 
-void ReportFailure(const char* text) {
-  // Showing the box can itself fail (no desktop); nothing may escape here.
-  try {
-    ShowErrorBox(text);
-  } catch (...) {
-  }
-}
+void ShowFailure(const char* text) { ShowErrorBox(text); }
 
 }  // namespace
 
@@ -90,17 +83,7 @@ LRESULT CALLBACK PeerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   LRESULT result = 0;
   // An exception must never unwind through user32's frames, so every
   // handler's failure stops here and is shown to the user.
-  try {
-    result = peer->HandleMessage(msg, wParam, lParam);
-  } catch (const std::bad_alloc&) {
-    ReportFailure(kOutOfMemoryText);
-  } catch (const Exception& e) {
-    ReportFailure(e.Message().c_str());
-  } catch (const std::exception& e) {
-    ReportFailure(e.what());
-  } catch (...) {
-    ReportFailure("Unexpected failure");
-  }
+  RunReported([&] { result = peer->HandleMessage(msg, wParam, lParam); }, ShowFailure);
   if (msg == WM_NCDESTROY) {
     // The peer may already be gone if the model was freed meanwhile.
     if (TWin32Peer* still = TWin32Peer::FromHandle(hwnd)) still->Detach();
@@ -108,11 +91,8 @@ LRESULT CALLBACK PeerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
   if (--gMessageDepth == 0) {
     gMessageWindow = outerWindow;
-    try {
-      Application().ProcessReleased();
-    } catch (...) {
-      ReportFailure("Unexpected failure while closing a window");
-    }
+    RunReported([] { Application().ProcessReleased(); }, ShowFailure,
+                "Unexpected failure while closing a window");
   }
   return result;
 }
