@@ -7,7 +7,13 @@
 // The models' TCanvas::DrawText, not the A/W macro.
 #undef DrawText
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "rtl/SysUtils.h"
@@ -64,6 +70,17 @@ HCURSOR CursorOf(TCursor cursor) {
 }
 
 void ShowFailure(const char* text) { ShowErrorBox(text); }
+
+// A control's class as its source names it ("TPanel").
+std::string ClassNameOf(const TControl& control) {
+  const char* mangled = typeid(control).name();
+  int status = 0;
+  const std::unique_ptr<char, void (*)(void*)> plain(
+      abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+  const std::string name = plain ? plain.get() : mangled;
+  const std::size_t colons = name.rfind("::");
+  return colons == std::string::npos ? name : name.substr(colons + 2);
+}
 
 }  // namespace
 
@@ -289,7 +306,8 @@ std::unique_ptr<TControlPeer> TWin32::CreatePeer(TControl& control) {
   if (dynamic_cast<TEdit*>(&control)) return NewEditPeer(*this, control);
   if (auto* button = dynamic_cast<TButton*>(&control)) return NewButtonPeer(*this, *button);
   if (dynamic_cast<TLabel*>(&control)) return NewLabelPeer(*this, control);
-  return NewPanelPeer(*this, control);
+  // A plain panel in its place would hide the missing piece until a user saw an empty box.
+  throw Exception("no Win32 peer for " + ClassNameOf(control));
 }
 
 std::unique_ptr<TMenuPeer> TWin32::CreateMenuPeer(TMenu& menu) {

@@ -173,6 +173,23 @@ TEST_F(Win32Backend, AnyFailureInTheWindowProcedureShowsInTheErrorBox) {
   }
 }
 
+// A control class the backend has no window for.
+class TGauge : public TControl {
+ public:
+  using TControl::TControl;
+};
+
+TEST_F(Win32Backend, AControlWithoutAPeerFailsWhereItIsMade) {
+  auto* gauge = new TGauge(Form);
+  try {
+    gauge->SetParent(Panel);
+    ADD_FAILURE() << "no failure";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "no Win32 peer for TGauge");
+  }
+  EXPECT_EQ(gauge->Peer(), nullptr);
+}
+
 TEST_F(Win32Backend, GridPaintsEveryVisibleCellThroughOnDrawCell) {
   Drawn.clear();
   HWND grid = HandleOf(*Grid);
