@@ -123,7 +123,6 @@ TWin32Peer::~TWin32Peer() {
     Detach();
     if (ours) DestroyWindow(handle);
   }
-  if (FFont) DeleteObject(FFont);
 }
 
 void TWin32Peer::AttachHandle(HWND hwnd) {
@@ -180,8 +179,7 @@ void TWin32Peer::SyncBounds() {
 void TWin32Peer::SyncFont() {
   HFONT font = MakeFont(FControl.Font());
   SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  if (FFont) DeleteObject(FFont);
-  FFont = font;
+  FFont.Reset(font);
 }
 
 void TWin32Peer::Changed(TControlChange what) {
