@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "ui/Failure.h"
+
 namespace glint {
 
 TIToolServices* ToolServices = nullptr;
@@ -16,15 +18,8 @@ void ReportToHost(const char* message) {
 }
 
 void GLINT_STDCALL ShowMonitorClick(void* self, TIMenuItemIntf* sender) {
-  try {
-    static_cast<TGlintMonitorExpert*>(self)->ShowMonitor(sender);
-  } catch (const Exception& e) {
-    ReportToHost(e.Message().c_str());
-  } catch (const std::exception& e) {
-    ReportToHost(e.what());
-  } catch (...) {
-    ReportToHost("The Glint Monitor could not be shown");
-  }
+  RunReported([&] { static_cast<TGlintMonitorExpert*>(self)->ShowMonitor(sender); }, ReportToHost,
+              "The Glint Monitor could not be shown");
 }
 
 }  // namespace
@@ -65,22 +60,18 @@ void TGlintMonitorExpert::ShowMonitor(TIMenuItemIntf* sender) {
 
 bool GLINT_STDCALL InitExpert(TIToolServices* toolServices, TExpertRegisterProc registerProc,
                               TExpertTerminateProc* terminate) {
+  if (!toolServices) return true;
   TGlintMonitorExpert* expert = nullptr;
-  try {
-    if (!toolServices) return true;
-    ToolServices = toolServices;
-    Application().SetHandle(ToolServices->GetParentHandle());
-    if (!registerProc) throw Exception("The IDE passed no registration procedure");
-    expert = new TGlintMonitorExpert();
-    GlintMonitorExpert = expert;
-    registerProc(std::exchange(expert, nullptr));
-  } catch (const Exception& e) {
-    ReportToHost(e.Message().c_str());
-  } catch (const std::exception& e) {
-    ReportToHost(e.what());
-  } catch (...) {
-    ReportToHost("The Glint Monitor could not start");
-  }
+  RunReported(
+      [&] {
+        ToolServices = toolServices;
+        Application().SetHandle(ToolServices->GetParentHandle());
+        if (!registerProc) throw Exception("The IDE passed no registration procedure");
+        expert = new TGlintMonitorExpert();
+        GlintMonitorExpert = expert;
+        registerProc(std::exchange(expert, nullptr));
+      },
+      ReportToHost, kStartFailureText);
   // An expert the host never took is ours to free.
   if (expert) expert->Release();
   return true;

@@ -208,6 +208,10 @@ extern TGlintMonitor* GlintMonitor;
 extern TMyGrid* MonitorGrid;
 extern TMySplitter* MonitorSplitter;
 
+// What the host is told when the add-in fails to start for a reason with no
+// text of its own.
+constexpr const char* kStartFailureText = "The Glint Monitor could not start";
+
 // The add-in library's entry (exported as INITEXPERT0017): stores the
 // services, adopts the IDE's main window as the application handle and
 // registers the add-in object. Errors go to the host as text; always true.

@@ -8,12 +8,17 @@
 
 #include "ide/IdeHost.h"
 #include "ide/SlotCall.h"
+#include "ui/FailureTest.h"
 #include "ui/headless/Headless.h"
 
 namespace glint {
 namespace {
 
-bool GLINT_STDCALL ThrowingRegister(TIExpert*) { throw 42; }
+void (*gRaise)() = nullptr;
+bool GLINT_STDCALL ThrowingRegister(TIExpert*) {
+  gRaise();
+  return true;
+}
 
 class GlintExp : public ::testing::Test {
  protected:
@@ -93,21 +98,30 @@ TEST_F(GlintExp, EntryHandsErrorsToTheHostAndStillSucceeds) {
 }
 
 TEST_F(GlintExp, FailuresOfAnyTypeGoToTheHostInsteadOfUnwindingIntoIt) {
-  // The register procedure is the host's; even an odd failure there must not escape the entry.
-  EXPECT_TRUE(InitExpert(Host.ToolServices(), &ThrowingRegister, nullptr));
-  EXPECT_EQ(Host.Errors(), std::vector<std::string>{"The Glint Monitor could not start"});
-  GlintMonitorExpert->Release();  // the host never took it
+  for (const TFailureKind& kind : kFailureKinds) {
+    SCOPED_TRACE(kind.Name);
+    TIdeHost host;
+    // The register procedure is the host's; even an odd failure there must not escape the entry.
+    gRaise = kind.Raise;
+    EXPECT_TRUE(InitExpert(host.ToolServices(), &ThrowingRegister, nullptr));
+    EXPECT_EQ(host.Errors(), std::vector<std::string>{kind.Text ? kind.Text : kStartFailureText});
+    GlintMonitorExpert->Release();  // the host never took it
 
-  ASSERT_TRUE(Host.LoadExpert(&InitExpert));
-  {
-    struct TFailingBackend : THeadless {
-      std::unique_ptr<TControlPeer> CreatePeer(TControl&) override { throw 42; }
-    } failing;
-    EXPECT_TRUE(Host.PickMenuItem("ViewGlintMonitorItem"));
-    delete GlintMonitor;  // before its backend goes
+    ASSERT_TRUE(host.LoadExpert(&InitExpert));
+    {
+      struct TFailingBackend : THeadless {
+        std::unique_ptr<TControlPeer> CreatePeer(TControl&) override {
+          gRaise();
+          return nullptr;
+        }
+      } failing;
+      EXPECT_TRUE(host.PickMenuItem("ViewGlintMonitorItem"));
+      delete GlintMonitor;  // before its backend goes
+    }
+    EXPECT_EQ(host.Errors().size(), 2u);
+    EXPECT_EQ(host.Errors().back(), kind.Text ? kind.Text : "The Glint Monitor could not be shown");
+    host.ReleaseExperts();
   }
-  EXPECT_EQ(Host.Errors().size(), 2u);
-  EXPECT_EQ(Host.Errors().back(), "The Glint Monitor could not be shown");
 }
 
 TEST_F(GlintExp, PickingTheItemShowsOneWindowUntilItIsClosed) {

@@ -1,10 +1,10 @@
 #include "ui/Forms.h"
 
 #include <algorithm>
-#include <new>
 
 #include "rtl/SysUtils.h"
 #include "ui/Dialogs.h"
+#include "ui/Failure.h"
 #include "ui/Menus.h"
 
 namespace glint {
@@ -140,16 +140,10 @@ std::intptr_t DeliverMessage(TCustomForm& form, unsigned msg, std::uintptr_t wPa
                              std::intptr_t lParam) {
   // No exception may leave a window procedure: it would unwind through the
   // window system's frames.
-  try {
-    return form.Perform(msg, wParam, lParam);
-  } catch (const std::bad_alloc&) {
-    ShowErrorBox(kOutOfMemoryText);
-  } catch (const Exception& e) {
-    ShowErrorBox(e.Message());
-  } catch (const std::exception& e) {
-    ShowErrorBox(e.what());
-  }
-  return 0;
+  std::intptr_t result = 0;
+  RunReported([&] { result = form.Perform(msg, wParam, lParam); },
+              [](const char* text) { ShowErrorBox(text); });
+  return result;
 }
 
 void TApplication::ProcessReleased() {

@@ -3,9 +3,10 @@
 // A form is a top-level control with a caption, a window class name (how
 // other programs find its window), a style, a font and a main menu. Its
 // window messages arrive through DeliverMessage, which is the window
-// procedure's body: the form's HandleMessage runs, and an exception it raises
-// is shown in the error box (ui/Dialogs.h) and gives result 0. Both backends
-// and the tests deliver messages only through it.
+// procedure's body: the form's HandleMessage runs, and whatever it throws is
+// shown in the error box (ui/Dialogs.h, in the text ui/Failure.h gives) and
+// gives result 0. Both backends and the tests deliver messages only through
+// it.
 // Closing a form runs CloseAction(): Hide hides it, Free releases it; a
 // released form is deleted by Application().ProcessReleased(), never inside
 // its own handler. A form shown with ShowModal() is closed by setting its
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "ui/Controls.h"
+#include "ui/Failure.h"
 #include "ui/Messages.h"
 
 namespace glint {
@@ -145,11 +147,8 @@ class TForm : public TCustomForm {
   using TCustomForm::TCustomForm;
 };
 
-// What the error box says when a handler ran out of memory.
-constexpr const char* kOutOfMemoryText = "Not enough memory to complete the operation.";
-
-// The window procedure's body for a form: HandleMessage, with an escaping
-// exception shown in the error box; returns the message result (0 after a
+// The window procedure's body for a form: HandleMessage, with anything it
+// throws shown in the error box; returns the message result (0 after a
 // failure).
 std::intptr_t DeliverMessage(TCustomForm& form, unsigned msg, std::uintptr_t wParam,
                              std::intptr_t lParam);

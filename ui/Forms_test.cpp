@@ -5,6 +5,7 @@
 #include "rtl/SysUtils.h"
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
+#include "ui/FailureTest.h"
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
 #include "ui/headless/Headless.h"
@@ -18,11 +19,13 @@ class TProbeForm : public TForm {
   std::string ClassName() const override { return "TProbeForm"; }
   bool HandleMessage(TMessage& message) override {
     if (message.Msg == 0x400) throw Exception("handler failed");
+    if (message.Msg == 0x403) Raise();
     if (message.Msg != 0x401) return false;
     message.Result = 7;
     return true;
   }
   TCloseAction Action = TCloseAction::Hide;
+  void (*Raise)() = nullptr;
   bool* Destroyed = nullptr;
   ~TProbeForm() override {
     if (Destroyed) *Destroyed = true;
@@ -39,6 +42,25 @@ TEST(Forms, DeliverMessageTurnsAnExceptionIntoAnErrorBox) {
   EXPECT_EQ(DeliverMessage(form, 0x400, 0, 0), 0);
   EXPECT_EQ(DeliverMessage(form, 0x402, 0, 0), 0);
   EXPECT_EQ(backend.ErrorBoxes, (std::vector<std::string>{"handler failed"}));
+}
+
+TEST(Forms, DeliverMessageShowsEveryKindOfFailure) {
+  for (const TFailureKind& kind : kFailureKinds) {
+    SCOPED_TRACE(kind.Name);
+    THeadless backend;
+    TProbeForm form(nullptr);
+    form.Raise = kind.Raise;
+    EXPECT_EQ(DeliverMessage(form, 0x403, 0, 0), 0);
+    EXPECT_EQ(backend.ErrorBoxes,
+              std::vector<std::string>{kind.Text ? kind.Text : kUnexpectedFailureText});
+  }
+  // Nor may the error box's own failure escape.
+  struct TFailingBox : THeadless {
+    void ShowErrorBox(const std::string&) override { throw std::bad_alloc(); }
+  } failing;
+  TProbeForm form(nullptr);
+  form.Raise = kFailureKinds[0].Raise;
+  EXPECT_EQ(DeliverMessage(form, 0x403, 0, 0), 0);
 }
 
 TEST(Forms, CloseHidesOrFreesAfterTheHandler) {

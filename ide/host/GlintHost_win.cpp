@@ -30,6 +30,8 @@
 #include <vector>
 
 #include "ide/IdeHost.h"
+#include "ui/win32/Handles.h"
+#include "ui/win32/MenuBuild.h"
 
 namespace glint {
 namespace {
@@ -103,31 +105,26 @@ bool ParseOptions(int argc, char** argv, TOptions& options) {
   return true;
 }
 
-HMENU BuildMenu(const TIdeMenuItem& item, bool bar) {
-  HMENU menu = bar ? CreateMenu() : CreatePopupMenu();
-  for (const auto& child : item.Items) {
-    if (!(child->Flags & mfVisible)) continue;
-    UINT flags = MF_STRING;
-    if (!(child->Flags & mfEnabled)) flags |= MF_GRAYED;
-    if (child->Flags & mfChecked) flags |= MF_CHECKED;
-    if (child->Caption == "-") {
-      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    } else if (!child->Items.empty()) {
-      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(BuildMenu(*child, false)),
-                  child->Caption.c_str());
-    } else {
-      AppendMenuA(menu, flags, static_cast<UINT_PTR>(child->Id), child->Caption.c_str());
-    }
+// How the host's menu items show; an item's command identifier is its Id.
+struct THostMenuLines {
+  int Count(const TIdeMenuItem& item) const { return static_cast<int>(item.Items.size()); }
+  TIdeMenuItem& Child(const TIdeMenuItem& item, int index) const {
+    return *item.Items[static_cast<std::size_t>(index)];
   }
-  return menu;
-}
+  TMenuLine Line(const TIdeMenuItem& item) const {
+    return {.Caption = item.Caption,
+            .Submenu = !item.Items.empty(),
+            .Visible = (item.Flags & mfVisible) != 0,
+            .Enabled = (item.Flags & mfEnabled) != 0,
+            .Checked = (item.Flags & mfChecked) != 0};
+  }
+  UINT_PTR Command(TIdeMenuItem& item) const { return static_cast<UINT_PTR>(item.Id); }
+};
 
 void RebuildMenuBar() {
   if (!gMainWindow || !gHost) return;
-  HMENU old = GetMenu(gMainWindow);
-  SetMenu(gMainWindow, BuildMenu(gHost->MenuBar(), true));
-  if (old) DestroyMenu(old);
-  DrawMenuBar(gMainWindow);
+  THostMenuLines lines;
+  ReplaceMenuBar(gMainWindow, BuildMenu(gHost->MenuBar(), true, lines));
 }
 
 void ShowAddInError(const std::string& text) {
@@ -140,8 +137,8 @@ void ShowAddInError(const std::string& text) {
 std::vector<HMODULE> LoadExperts(TIdeHost& host, int ide) {
   std::vector<HMODULE> modules;
   const std::string keyName = "Software\\Borland\\Delphi\\" + std::to_string(ide) + ".0\\Experts";
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  TKeyHandle key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_READ, key.Out()) != ERROR_SUCCESS) {
     std::fprintf(stderr, "GlintHost: no add-ins registered (HKEY_CURRENT_USER\\%s)\n",
                  keyName.c_str());
     return modules;
@@ -150,7 +147,7 @@ std::vector<HMODULE> LoadExperts(TIdeHost& host, int ide) {
     char name[256];
     char data[MAX_PATH * 2];
     DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
-    const LONG rc = RegEnumValueA(key, index, name, &nameSize, nullptr, &type,
+    const LONG rc = RegEnumValueA(key.Get(), index, name, &nameSize, nullptr, &type,
                                   reinterpret_cast<BYTE*>(data), &dataSize);
     if (rc == ERROR_NO_MORE_ITEMS) break;
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
@@ -172,7 +169,6 @@ std::vector<HMODULE> LoadExperts(TIdeHost& host, int ide) {
     if (!host.LoadExpert(entry))
       std::fprintf(stderr, "GlintHost: the add-in '%s' failed to initialise\n", data);
   }
-  RegCloseKey(key);
   return modules;
 }
 
@@ -202,11 +198,12 @@ UINT ItemIdMessage() {
   return msg;
 }
 
-LRESULT ItemIdByAtom(WPARAM atom) {
-  char name[256] = "";
-  if (!gHost || !GlobalGetAtomNameA(static_cast<ATOM>(atom), name, sizeof name)) return 0;
-  TIdeMenuItem* item = gHost->FindItem(name);
-  return item ? item->Id : 0;
+LRESULT ItemIdOf(WPARAM atom) {
+  if (!gHost) return 0;
+  return ItemIdByAtom(atom, [](const char* name) {
+    const TIdeMenuItem* item = gHost->FindItem(name);
+    return item ? item->Id : 0;
+  });
 }
 
 // --- Editor windows -------------------------------------------------------
@@ -224,15 +221,13 @@ struct TCell {
 const TCell& Cell() {
   static const TCell cell = [] {
     TCell result;
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+    const TWindowDC screen(nullptr, TWindowDC::TArea::Client);
+    const TSelection font(screen.Get(), GetStockObject(ANSI_FIXED_FONT));
     TEXTMETRICA metrics{};
-    if (GetTextMetricsA(dc, &metrics)) {
+    if (GetTextMetricsA(screen.Get(), &metrics)) {
       result.Width = std::max<int>(1, metrics.tmAveCharWidth);
       result.Height = std::max<int>(1, metrics.tmHeight);
     }
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     return result;
   }();
   return cell;
@@ -279,7 +274,7 @@ void PaintEditor(HWND window) {
   GetClientRect(window, &client);
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   if (const TIdeEditorFile* file = FileOf(window)) {
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+    const TSelection font(dc, GetStockObject(ANSI_FIXED_FONT));
     const TCell& cell = Cell();
     const int firstCol = std::max<int>(1, file->Top.Col);
     for (int row = 0; row * cell.Height < client.bottom; ++row) {
@@ -303,7 +298,6 @@ void PaintEditor(HWND window) {
         FillRect(dc, &caret, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
       }
     }
-    SelectObject(dc, oldFont);
   }
   EndPaint(window, &paint);
 }
@@ -396,7 +390,7 @@ void BringEditorToFront(TIdeEditorFile& file) {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == ItemIdMessage()) return ItemIdByAtom(wParam);
+  if (msg == ItemIdMessage()) return ItemIdOf(wParam);
   switch (msg) {
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 && gHost) {

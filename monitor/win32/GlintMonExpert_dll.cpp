@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "monitor/GlintExp.h"
+#include "ui/Failure.h"
 #include "ui/win32/Win32.h"
 
 namespace {
@@ -23,12 +24,15 @@ extern "C" __declspec(dllexport) bool GLINT_STDCALL
     INITEXPERT0017(glint::TIToolServices* toolServices, glint::TExpertRegisterProc registerProc,
                    glint::TExpertTerminateProc* terminate) {
   // Nothing may unwind into the IDE; InitExpert reports its own failures.
-  try {
-    Backend();
-    glint::IdeVersion = GLINT_IDE_VERSION;
-    return glint::InitExpert(toolServices, registerProc, terminate);
-  } catch (...) {
-    if (toolServices) toolServices->RaiseException("The Glint Monitor could not start");
-    return true;
-  }
+  glint::RunReported(
+      [&] {
+        Backend();
+        glint::IdeVersion = GLINT_IDE_VERSION;
+        glint::InitExpert(toolServices, registerProc, terminate);
+      },
+      [toolServices](const char* text) {
+        if (toolServices) toolServices->RaiseException(text);
+      },
+      glint::kStartFailureText);
+  return true;
 }

@@ -63,17 +63,16 @@ HFONT MakeFont(const TFont& font) {
 TGdiCanvas::TGdiCanvas(HDC dc) : FDC(dc) { SetBkMode(FDC, TRANSPARENT); }
 
 TGdiCanvas::~TGdiCanvas() {
+  // Put back before the font made here is deleted with the canvas.
   if (FOriginalFont) SelectObject(FDC, FOriginalFont);
-  if (FFont) DeleteObject(FFont);
 }
 
 void TGdiCanvas::FillRect(const TRect& rect) {
   RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
   // SetDCBrushColor avoids making a brush per cell.
-  HGDIOBJ old = SelectObject(FDC, GetStockObject(DC_BRUSH));
+  const TSelection brush(FDC, GetStockObject(DC_BRUSH));
   SetDCBrushColor(FDC, ToColorRef(Brush.Color));
   ::FillRect(FDC, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-  SelectObject(FDC, old);
 }
 
 void TGdiCanvas::SelectCurrentFont() {
@@ -82,8 +81,7 @@ void TGdiCanvas::SelectCurrentFont() {
   if (!font) return;
   HGDIOBJ previous = SelectObject(FDC, font);
   if (!FOriginalFont) FOriginalFont = previous;
-  if (FFont) DeleteObject(FFont);
-  FFont = font;
+  FFont.Reset(font);
   FFontMade = Font;
   FFontValid = true;
 }

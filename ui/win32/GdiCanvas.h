@@ -10,6 +10,7 @@
 #undef DrawText
 
 #include "ui/Graphics.h"
+#include "ui/win32/Handles.h"
 
 namespace glint {
 
@@ -35,7 +36,7 @@ class TGdiCanvas : public TCanvas {
   void SelectCurrentFont();
 
   HDC FDC;
-  HFONT FFont = nullptr;
+  TFontHandle FFont;
   HGDIOBJ FOriginalFont = nullptr;
   TFont FFontMade;
   bool FFontValid = false;

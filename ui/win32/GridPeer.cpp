@@ -17,6 +17,7 @@
 #include "ui/Grids.h"
 #include "ui/win32/GdiCanvas.h"
 #include "ui/win32/GridQuery.h"
+#include "ui/win32/Handles.h"
 #include "ui/win32/Peers.h"
 
 namespace glint {
@@ -60,23 +61,6 @@ bool CommonControlsReady() {
   }();
   return ready;
 }
-
-// Deletes what a paint made, on every way out of it.
-struct TMemoryDC {
-  HDC DC = nullptr;
-  HBITMAP Bitmap = nullptr;
-  HGDIOBJ Old = nullptr;
-  TMemoryDC(HDC screen, int width, int height) {
-    DC = CreateCompatibleDC(screen);
-    Bitmap = CreateCompatibleBitmap(screen, std::max(1, width), std::max(1, height));
-    Old = SelectObject(DC, Bitmap);
-  }
-  ~TMemoryDC() {
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-  }
-};
 
 class TGridPeer : public TWin32Peer {
  public:
@@ -275,9 +259,8 @@ class TGridPeer : public TWin32Peer {
       TMemoryDC memory(dc, client.right, client.bottom);
       // Background, then the line colour under the cells: the gaps the
       // cells leave are the grid lines.
-      HBRUSH background = CreateSolidBrush(ToColorRef(FGrid.Color()));
-      FillRect(memory.DC, &client, background);
-      DeleteObject(background);
+      FillRect(memory.DC, &client,
+               TGdiObject<HBRUSH>(CreateSolidBrush(ToColorRef(FGrid.Color()))).Get());
       const TRect extent = CellsExtent(client);
       RECT lines{0, 0, extent.Right, extent.Bottom};
       FillRect(memory.DC, &lines, GetSysColorBrush(COLOR_BTNSHADOW));

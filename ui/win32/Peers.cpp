@@ -8,7 +8,10 @@
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
+#include "ui/win32/CaptionButtons.h"
 #include "ui/win32/FormQuery.h"
+#include "ui/win32/Handles.h"
+#include "ui/win32/MenuBuild.h"
 
 namespace glint {
 
@@ -17,28 +20,10 @@ namespace {
 constexpr char kPanelClass[] = "TGlintPanel";
 constexpr char kSplitterClass[] = "TGlintSplitter";
 
-UINT CaptionButtonMessage() {
-  static const UINT msg = RegisterWindowMessageA(kCaptionButtonMessage);
-  return msg;
-}
-
-// Desktop composition draws the frame itself and hides what a window draws
-// there, so a form with caption buttons asks for the classic frame.
-void UseClassicFrame(HWND window) {
-  HMODULE dwm = LoadLibraryA("dwmapi.dll");
-  if (!dwm) return;
-  using TSetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-  if (auto set = reinterpret_cast<TSetAttribute>(
-          reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")))) {
-    const DWORD disabled = 1;  // DWMNCRP_DISABLED
-    set(window, 2 /* DWMWA_NCRENDERING_POLICY */, &disabled, sizeof disabled);
-  }
-  FreeLibrary(dwm);
-}
-
 class TFormPeer : public TWin32Peer {
  public:
-  TFormPeer(TWin32& ws, TCustomForm& form) : TWin32Peer(ws, form), FForm(form) {
+  TFormPeer(TWin32& ws, TCustomForm& form)
+      : TWin32Peer(ws, form), FForm(form), FButtons(*this, form) {
     const std::string className = form.ClassName();
     if (!ws.EnsureClass(className, CS_DBLCLKS, COLOR_BTNFACE))
       throw Exception("Cannot register the window class " + className);
@@ -46,19 +31,15 @@ class TFormPeer : public TWin32Peer {
            true);
     SyncMenu();
     SyncInset();
-    CaptionButtonMessage();
-    SyncFrame();
-  }
-
-  ~TFormPeer() override {
-    if (FGlyphFont) DeleteObject(FGlyphFont);
+    TCaptionButtonBar::Message();
+    FButtons.Changed();
   }
 
   void Changed(TControlChange what) override {
     if (!FHandle || FSyncing) return;
     switch (what) {
       case TControlChange::Frame:
-        SyncFrame();
+        FButtons.Changed();
         break;
       case TControlChange::Visible:
         ShowWindow(FHandle, FForm.Visible() ? SW_SHOW : SW_HIDE);
@@ -73,8 +54,8 @@ class TFormPeer : public TWin32Peer {
   }
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == ItemIdMessage()) return ItemIdByAtom(static_cast<ATOM>(wParam));
-    if (msg == CaptionButtonMessage()) return ButtonCentre(static_cast<int>(wParam));
+    if (msg == ItemIdMessage()) return ItemIdOf(wParam);
+    if (msg == TCaptionButtonBar::Message()) return FButtons.Centre(static_cast<int>(wParam));
     switch (msg) {
       // Windows draws the caption on these (WM_SETTEXT without a WM_NCPAINT);
       // the buttons go on top of it.
@@ -82,42 +63,34 @@ class TFormPeer : public TWin32Peer {
       case WM_NCACTIVATE:
       case WM_SETTEXT: {
         const LRESULT result = Default(msg, wParam, lParam);
-        DrawCaptionButtons();
+        FButtons.Draw();
         return result;
       }
       case WM_NCHITTEST: {
         const LRESULT hit = Default(msg, wParam, lParam);
-        if (hit == HTCAPTION && ButtonAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) >= 0)
+        if (hit == HTCAPTION && FButtons.ButtonAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) >= 0)
           return kCaptionButtonHit;
         return hit;
       }
       case WM_NCLBUTTONDOWN:
       case WM_NCLBUTTONDBLCLK:
         if (wParam != kCaptionButtonHit) break;
-        FPressed = ButtonAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        if (FPressed >= 0) {
-          // The release may come outside the button, even outside the window.
-          SetCapture(FHandle);
-          DrawCaptionButtons();
-        }
+        FButtons.Press(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
       case WM_NCLBUTTONUP:
-        if (wParam != kCaptionButtonHit && FPressed < 0) break;
-        Release(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (wParam != kCaptionButtonHit && !FButtons.Pressing()) break;
+        FButtons.Release(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
       case WM_LBUTTONUP:
-        if (FPressed >= 0) {
+        if (FButtons.Pressing()) {
           POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
           ::ClientToScreen(FHandle, &at);
-          Release(at.x, at.y);
+          FButtons.Release(at.x, at.y);
           return 0;
         }
         break;
       case WM_CAPTURECHANGED:
-        if (FPressed >= 0) {
-          FPressed = -1;
-          DrawCaptionButtons();
-        }
+        FButtons.CancelPress();
         break;
       case WM_COPYDATA:
         return DeliverMessage(FForm, msg, wParam, lParam);
@@ -181,106 +154,14 @@ class TFormPeer : public TWin32Peer {
     return msg;
   }
 
-  LRESULT ItemIdByAtom(ATOM atom) const {
-    char name[256] = "";
+  LRESULT ItemIdOf(WPARAM atom) const {
     TMainMenu* menu = FForm.Menu();
-    if (!menu || !GlobalGetAtomNameA(atom, name, sizeof name)) return 0;
-    const auto* item = dynamic_cast<const TMenuItem*>(FForm.FindComponent(name));
-    const auto* peer = dynamic_cast<const TWin32MenuPeer*>(menu->Peer());
-    return item && peer ? peer->CommandOf(*item) : 0;
-  }
-
-  // The caption buttons changed: the caption is drawn again.
-  void SyncFrame() {
-    if (FForm.CaptionButtonCount() == 0 && !FClassicFrame) return;
-    if (!FClassicFrame) {
-      FClassicFrame = true;
-      UseClassicFrame(FHandle);
-    }
-    RedrawWindow(FHandle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
-  }
-
-  // Button `index` in window coordinates: the system buttons take one
-  // SM_CXSIZE slot each at the right of the caption (close, then maximize
-  // and minimize), and ours take the next slots leftwards, with the system
-  // buttons' look: 2 pixels narrower than the slot, 4 lower than SM_CYSIZE.
-  RECT ButtonRect(int index) const {
-    RECT window;
-    GetWindowRect(FHandle, &window);
-    const LONG style = GetWindowLongA(FHandle, GWL_STYLE);
-    const bool sizing = style & WS_THICKFRAME;
-    const int frameX = GetSystemMetrics(sizing ? SM_CXSIZEFRAME : SM_CXFIXEDFRAME);
-    const int frameY = GetSystemMetrics(sizing ? SM_CYSIZEFRAME : SM_CYFIXEDFRAME);
-    const int slot = GetSystemMetrics(SM_CXSIZE);
-    int slots = index;
-    if (style & WS_SYSMENU) slots += (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) ? 3 : 1;
-    const int right = (window.right - window.left) - frameX - slots * slot - 2;
-    return {right - (slot - 2), frameY + 2, right, frameY + GetSystemMetrics(SM_CYSIZE) - 2};
-  }
-
-  // The button under a screen point, or -1.
-  int ButtonAt(int x, int y) const {
-    RECT window;
-    GetWindowRect(FHandle, &window);
-    const POINT at{x - window.left, y - window.top};
-    for (int i = 0; i < FForm.CaptionButtonCount(); ++i) {
-      const RECT r = ButtonRect(i);
-      if (PtInRect(&r, at)) return i;
-    }
-    return -1;
-  }
-
-  LRESULT ButtonCentre(int index) const {
-    if (index < 0 || index >= FForm.CaptionButtonCount()) return 0;
-    RECT window;
-    GetWindowRect(FHandle, &window);
-    const RECT r = ButtonRect(index);
-    const int x = window.left + (r.left + r.right) / 2, y = window.top + (r.top + r.bottom) / 2;
-    return MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y));
-  }
-
-  void DrawCaptionButtons() {
-    const int count = FForm.CaptionButtonCount();
-    if (count == 0 || (GetWindowLongA(FHandle, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return;
-    HDC dc = GetWindowDC(FHandle);
-    if (!dc) return;
-    const RECT first = ButtonRect(0);
-    const int glyphHeight = first.bottom - first.top - 4;
-    if (!FGlyphFont || glyphHeight != FGlyphHeight) {
-      if (FGlyphFont) DeleteObject(FGlyphFont);
-      FGlyphHeight = glyphHeight;
-      FGlyphFont =
-          CreateFontA(-glyphHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                      FForm.CaptionButtons(0)->GlyphFont().c_str());
-    }
-    const HGDIOBJ oldFont = SelectObject(dc, FGlyphFont);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    for (int i = 0; i < count; ++i) {
-      RECT r = ButtonRect(i);
-      if (r.left < 0) break;  // no room left in a narrow caption
-      const bool pressed = i == FPressed;
-      DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-      if (const int glyph = FForm.CaptionButtons(i)->Glyph()) {
-        const char text = static_cast<char>(glyph);
-        if (pressed) OffsetRect(&r, 1, 1);
-        DrawTextA(dc, &text, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      }
-    }
-    SelectObject(dc, oldFont);
-    ReleaseDC(FHandle, dc);
-  }
-
-  // The press ends: a release over the pressed button clicks it.
-  void Release(int x, int y) {
-    const int pressed = FPressed;
-    const int over = ButtonAt(x, y);
-    FPressed = -1;
-    if (GetCapture() == FHandle) ReleaseCapture();
-    DrawCaptionButtons();
-    // The click may free the form, or the button: last thing.
-    if (pressed >= 0 && pressed == over) FForm.CaptionButtons(pressed)->Click();
+    if (!menu) return 0;
+    return ItemIdByAtom(atom, [&](const char* name) -> unsigned {
+      const auto* item = dynamic_cast<const TMenuItem*>(FForm.FindComponent(name));
+      const auto* peer = dynamic_cast<const TWin32MenuPeer*>(menu->Peer());
+      return item && peer ? peer->CommandOf(*item) : 0;
+    });
   }
 
   void SyncMenu() {
@@ -292,9 +173,7 @@ class TFormPeer : public TWin32Peer {
     HMENU current = GetMenu(FHandle);
     if (peer && current && current == peer->Bar()) return;
     if (!peer && !current) return;
-    SetMenu(FHandle, peer ? peer->BuildBar() : nullptr);
-    if (current) DestroyMenu(current);
-    DrawMenuBar(FHandle);
+    ReplaceMenuBar(FHandle, peer ? peer->BuildBar() : nullptr);
   }
 
   // The model's client size must be the window's: borders, caption and
@@ -359,10 +238,7 @@ class TFormPeer : public TWin32Peer {
 
   TCustomForm& FForm;
   TRect FFormInset{-1, -1, -1, -1};
-  int FPressed = -1;  // the caption button being pressed
-  bool FClassicFrame = false;
-  HFONT FGlyphFont = nullptr;
-  int FGlyphHeight = 0;
+  TCaptionButtonBar FButtons;
 };
 
 class TPanelPeer : public TWin32Peer {
@@ -381,10 +257,9 @@ class TPanelPeer : public TWin32Peer {
       GetClientRect(FHandle, &r);
       DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
       if (!FControl.Caption().empty()) {
-        HGDIOBJ old = SelectObject(dc, FFont);
+        const TSelection font(dc, FFont.Get());
         SetBkMode(dc, TRANSPARENT);
         DrawTextA(dc, FControl.Caption().c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(dc, old);
       }
       EndPaint(FHandle, &ps);
       return 0;
@@ -520,26 +395,25 @@ TWin32MenuPeer::~TWin32MenuPeer() {
   if (FBar && !IsMenu(FBar)) FBar = nullptr;
 }
 
-HMENU TWin32MenuPeer::Build(const TMenuItem& item, bool bar) {
-  HMENU menu = bar ? CreateMenu() : CreatePopupMenu();
-  for (int i = 0; i < item.Count(); ++i) {
-    TMenuItem* child = item.Items(i);
-    if (child->Caption() == "-") {
-      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-      continue;
-    }
-    UINT flags = MF_STRING | (child->Checked() ? MF_CHECKED : 0);
-    if (child->Count() > 0) {
-      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(Build(*child, false)),
-                  child->Caption().c_str());
-    } else {
-      const unsigned id = FNextId++;
-      if (FNextId > 0x7FFF) FNextId = 1;
-      FCommands[id] = child;
-      AppendMenuA(menu, flags, id, child->Caption().c_str());
-    }
+// How the models' menu items show; identifiers are handed out as the menu is built.
+struct TWin32MenuPeer::TLines {
+  TWin32MenuPeer& Peer;
+  int Count(const TMenuItem& item) const { return item.Count(); }
+  TMenuItem& Child(const TMenuItem& item, int index) const { return *item.Items(index); }
+  TMenuLine Line(const TMenuItem& item) const {
+    return {.Caption = item.Caption(), .Submenu = item.Count() > 0, .Checked = item.Checked()};
   }
-  return menu;
+  UINT_PTR Command(TMenuItem& item) const {
+    const unsigned id = Peer.FNextId++;
+    if (Peer.FNextId > 0x7FFF) Peer.FNextId = 1;
+    Peer.FCommands[id] = &item;
+    return id;
+  }
+};
+
+HMENU TWin32MenuPeer::Build(const TMenuItem& item, bool bar) {
+  TLines lines{*this};
+  return BuildMenu(item, bar, lines);
 }
 
 HMENU TWin32MenuPeer::BuildBar() {
@@ -553,12 +427,8 @@ void TWin32MenuPeer::Changed() {
   if (!FBar) return;
   if (auto* form = dynamic_cast<TCustomForm*>(FMenu.Owner())) {
     auto* peer = dynamic_cast<TWin32Peer*>(form->Peer());
-    if (peer && peer->Handle() && GetMenu(peer->Handle()) == FBar) {
-      HMENU old = FBar;
-      SetMenu(peer->Handle(), BuildBar());
-      DestroyMenu(old);
-      DrawMenuBar(peer->Handle());
-    }
+    if (peer && peer->Handle() && GetMenu(peer->Handle()) == FBar)
+      ReplaceMenuBar(peer->Handle(), BuildBar());
   }
 }
 

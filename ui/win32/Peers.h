@@ -17,6 +17,7 @@
 
 #include "ui/Controls.h"
 #include "ui/Menus.h"
+#include "ui/win32/Handles.h"
 #include "ui/win32/Win32.h"
 
 namespace glint {
@@ -62,7 +63,7 @@ class TWin32Peer : public TControlPeer {
   TWin32& FWidgetSet;
   TControl& FControl;
   HWND FHandle = nullptr;
-  HFONT FFont = nullptr;
+  TFontHandle FFont;
   bool FOwnClass = false;
   bool FSyncing = false;  // set while a window change is fed back to the model
 };
@@ -94,6 +95,7 @@ class TWin32MenuPeer : public TMenuPeer {
   HMENU Bar() const { return FBar; }
 
  private:
+  struct TLines;
   HMENU Build(const TMenuItem& item, bool bar);
 
   TMenu& FMenu;

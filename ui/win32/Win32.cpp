@@ -7,13 +7,18 @@
 // The models' TCanvas::DrawText, not the A/W macro.
 #undef DrawText
 
+#include <cxxabi.h>
+
 #include <algorithm>
-#include <exception>
-#include <new>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "rtl/SysUtils.h"
 #include "ui/ExtCtrls.h"
+#include "ui/Failure.h"
 #include "ui/Forms.h"
 #include "ui/Grids.h"
 #include "ui/StdCtrls.h"
@@ -64,12 +69,17 @@ HCURSOR CursorOf(TCursor cursor) {
   }
 }
 
-void ReportFailure(const char* text) {
-  // Showing the box can itself fail (no desktop); nothing may escape here.
-  try {
-    ShowErrorBox(text);
-  } catch (...) {
-  }
+void ShowFailure(const char* text) { ShowErrorBox(text); }
+
+// A control's class as its source names it ("TPanel").
+std::string ClassNameOf(const TControl& control) {
+  const char* mangled = typeid(control).name();
+  int status = 0;
+  const std::unique_ptr<char, void (*)(void*)> plain(
+      abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+  const std::string name = plain ? plain.get() : mangled;
+  const std::size_t colons = name.rfind("::");
+  return colons == std::string::npos ? name : name.substr(colons + 2);
 }
 
 }  // namespace
@@ -90,17 +100,7 @@ LRESULT CALLBACK PeerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   LRESULT result = 0;
   // An exception must never unwind through user32's frames, so every
   // handler's failure stops here and is shown to the user.
-  try {
-    result = peer->HandleMessage(msg, wParam, lParam);
-  } catch (const std::bad_alloc&) {
-    ReportFailure(kOutOfMemoryText);
-  } catch (const Exception& e) {
-    ReportFailure(e.Message().c_str());
-  } catch (const std::exception& e) {
-    ReportFailure(e.what());
-  } catch (...) {
-    ReportFailure("Unexpected failure");
-  }
+  RunReported([&] { result = peer->HandleMessage(msg, wParam, lParam); }, ShowFailure);
   if (msg == WM_NCDESTROY) {
     // The peer may already be gone if the model was freed meanwhile.
     if (TWin32Peer* still = TWin32Peer::FromHandle(hwnd)) still->Detach();
@@ -108,11 +108,8 @@ LRESULT CALLBACK PeerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
   if (--gMessageDepth == 0) {
     gMessageWindow = outerWindow;
-    try {
-      Application().ProcessReleased();
-    } catch (...) {
-      ReportFailure("Unexpected failure while closing a window");
-    }
+    RunReported([] { Application().ProcessReleased(); }, ShowFailure,
+                "Unexpected failure while closing a window");
   }
   return result;
 }
@@ -126,7 +123,6 @@ TWin32Peer::~TWin32Peer() {
     Detach();
     if (ours) DestroyWindow(handle);
   }
-  if (FFont) DeleteObject(FFont);
 }
 
 void TWin32Peer::AttachHandle(HWND hwnd) {
@@ -183,8 +179,7 @@ void TWin32Peer::SyncBounds() {
 void TWin32Peer::SyncFont() {
   HFONT font = MakeFont(FControl.Font());
   SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  if (FFont) DeleteObject(FFont);
-  FFont = font;
+  FFont.Reset(font);
 }
 
 void TWin32Peer::Changed(TControlChange what) {
@@ -309,7 +304,8 @@ std::unique_ptr<TControlPeer> TWin32::CreatePeer(TControl& control) {
   if (dynamic_cast<TEdit*>(&control)) return NewEditPeer(*this, control);
   if (auto* button = dynamic_cast<TButton*>(&control)) return NewButtonPeer(*this, *button);
   if (dynamic_cast<TLabel*>(&control)) return NewLabelPeer(*this, control);
-  return NewPanelPeer(*this, control);
+  // A plain panel in its place would hide the missing piece until a user saw an empty box.
+  throw Exception("no Win32 peer for " + ClassNameOf(control));
 }
 
 std::unique_ptr<TMenuPeer> TWin32::CreateMenuPeer(TMenu& menu) {

@@ -7,12 +7,13 @@
 // Application().Handle(); panels, splitters and grids are window classes of
 // our own, labels, edits and buttons the system's STATIC, EDIT and BUTTON;
 // a click on a label or button reaches its model through the parent's
-// WM_COMMAND. A modal form runs its own message loop with the thread's
-// other windows disabled. Every window of
-// ours goes through one window procedure, which hands the message to the
-// control's peer; an exception a handler raises stops there and is shown in
-// the error box, and forms released during a message are deleted once the
-// outermost message has been handled. The window classes are unregistered
+// WM_COMMAND. Any other control class raises "no Win32 peer for <class>"
+// when its window would be made. A modal form runs its own message loop with
+// the thread's other windows disabled. Every window of ours goes through one
+// window procedure, which hands the message to the control's peer; whatever
+// a handler throws stops there and is shown in the error box, and forms
+// released during a message are deleted once the outermost message has been
+// handled. The window classes are unregistered
 // when the object goes, so the library can be unloaded and loaded again.
 #pragma once
 

@@ -14,6 +14,7 @@
 
 #include "rtl/SysUtils.h"
 #include "ui/ExtCtrls.h"
+#include "ui/FailureTest.h"
 #include "ui/Forms.h"
 #include "ui/Grids.h"
 #include "ui/StdCtrls.h"
@@ -154,6 +155,39 @@ TEST_F(Win32Backend, CopyDataReachesTheFormAndAFailureShowsInTheErrorBox) {
   data = {0, static_cast<DWORD>(text.size() + 1), text.data()};
   EXPECT_EQ(SendMessageA(HandleOf(*Form), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
   EXPECT_EQ(FDialogs.Errors, std::vector<std::string>{"bad report"});
+}
+
+// The grid's input runs in the window procedure itself, not in a form's dispatch.
+TEST_F(Win32Backend, AnyFailureInTheWindowProcedureShowsInTheErrorBox) {
+  const TRect cell = Grid->CellRect(1, 3);
+  for (const TFailureKind& kind : kFailureKinds) {
+    SCOPED_TRACE(kind.Name);
+    FDialogs.Errors.clear();
+    Grid->OnMouseDown = [&kind](TObject*, TMouseButton, TShiftState, int, int) { kind.Raise(); };
+    EXPECT_EQ(SendMessageA(HandleOf(*Grid), WM_LBUTTONDOWN, MK_LBUTTON,
+                           MAKELPARAM(cell.Left + 5, cell.Top + 5)),
+              0);
+    SendMessageA(HandleOf(*Grid), WM_LBUTTONUP, 0, MAKELPARAM(cell.Left + 5, cell.Top + 5));
+    EXPECT_EQ(FDialogs.Errors,
+              std::vector<std::string>{kind.Text ? kind.Text : kUnexpectedFailureText});
+  }
+}
+
+// A control class the backend has no window for.
+class TGauge : public TControl {
+ public:
+  using TControl::TControl;
+};
+
+TEST_F(Win32Backend, AControlWithoutAPeerFailsWhereItIsMade) {
+  auto* gauge = new TGauge(Form);
+  try {
+    gauge->SetParent(Panel);
+    ADD_FAILURE() << "no failure";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "no Win32 peer for TGauge");
+  }
+  EXPECT_EQ(gauge->Peer(), nullptr);
 }
 
 TEST_F(Win32Backend, GridPaintsEveryVisibleCellThroughOnDrawCell) {
