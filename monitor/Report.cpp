@@ -9,7 +9,6 @@
 #include <memory>
 #include <new>
 
-#include "monitor/FaultHook.h"
 #include "rtl/SafeFile.h"
 #include "rtl/SysUtils.h"
 
@@ -121,7 +120,6 @@ void TReport::ReadBody() {
   }
   FRows.reserve(rows);
 
-  TFaultHook fault;
   for (std::uint32_t i = 9; i < lines; ++i) {
     const std::string_view line = Line(i);
     if (line.empty()) continue;
@@ -161,7 +159,7 @@ void TReport::ReadBody() {
       }
       continue;
     }
-    fault.Row();
+    if (ParseRowHook) ParseRowHook(static_cast<std::uint32_t>(FRows.size()));
     FRows.push_back({i, 0, 0});
   }
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "monitor/FaultHook.h"
 #include "rtl/SafeFileTestUtil.h"
+#include "tests/support/FaultAfterRows.h"
 #include "tests/support/ReportGenerator.h"
 
 namespace glint {
@@ -24,7 +24,6 @@ std::string CrLfLines(const TReport& report) {
 }
 
 using Report = safefile_test::TTempDirTest;
-using safefile_test::Read;
 
 // Every shape of generated report: its rows, cells and details as made, and
 // a save that reopens to the same bytes.
@@ -62,7 +61,7 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
 
     const fs::path file = FDir / "r.gln";
     report.SaveToFile(file.string());
-    const std::string saved = Read(file);
+    const std::string saved = safefile_test::Read(file);
     EXPECT_EQ(saved, CrLfLines(report));
     if (std::string_view(shape.LineEnd) == "\r\n") {
       EXPECT_EQ(saved, text);
@@ -70,7 +69,7 @@ TEST_F(Report, GeneratedReportsParseSaveAndReopenWhole) {
     const TReport reopened = TReport::LoadFromFile(file.string());
     EXPECT_EQ(reopened.Lines().Items(), report.Lines().Items());
     reopened.SaveToFile(file.string());
-    EXPECT_EQ(Read(file), saved);
+    EXPECT_EQ(safefile_test::Read(file), saved);
   }
 }
 
@@ -111,9 +110,10 @@ TEST_F(Report, TextsEndAtAZeroByteAndNeedTheirHeaderLines) {
 // the caller to show; the file it was to be read from must be readable.
 TEST_F(Report, FailuresRaiseBeforeAnythingIsMade) {
   const std::string text = GenerateReport({.Rows = 10});
-  FaultAfterRows() = 3;
-  EXPECT_THROW(TReport{text}, std::bad_alloc);
-  FaultAfterRows() = -1;
+  {
+    const TFaultAfterRows fault(3);
+    EXPECT_THROW(TReport{text}, std::bad_alloc);
+  }
   EXPECT_EQ(TReport(text).RowCount(), 10u);
 
   EXPECT_THROW(TReport::LoadFromFile((FDir / "missing.gln").string()), EInOutError);
