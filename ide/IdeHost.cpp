@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "rtl/Ascii.h"
+
 namespace glint {
 
 namespace {
@@ -25,14 +27,6 @@ TIdeMenuItem* FindIdIn(TIdeMenuItem& item, int id) {
   for (auto& child : item.Items)
     if (TIdeMenuItem* found = FindIdIn(*child, id)) return found;
   return nullptr;
-}
-
-bool SameFileName(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -553,7 +547,7 @@ bool TIdeHost::OpenFile(const std::string& fileName) {
   if (Editor(fileName)) return true;
   auto file = std::make_unique<TIdeEditorFile>();
   const auto known = std::find_if(Files.begin(), Files.end(), [&fileName](const auto& entry) {
-    return SameFileName(entry.first, fileName);
+    return SameTextAscii(entry.first, fileName);
   });
   if (known != Files.end()) {
     file->Lines = SplitLines(known->second);
@@ -571,12 +565,12 @@ bool TIdeHost::OpenFile(const std::string& fileName) {
 
 void TIdeHost::CloseFile(std::string_view fileName) {
   std::erase_if(FEditors,
-                [fileName](const auto& file) { return SameFileName(file->FileName, fileName); });
+                [fileName](const auto& file) { return SameTextAscii(file->FileName, fileName); });
 }
 
 TIdeEditorFile* TIdeHost::Editor(std::string_view fileName) {
   for (auto& file : FEditors)
-    if (SameFileName(file->FileName, fileName)) return file.get();
+    if (SameTextAscii(file->FileName, fileName)) return file.get();
   return nullptr;
 }
 
