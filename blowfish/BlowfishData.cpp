@@ -14,6 +14,7 @@
 
 #include "blowfish/Blowfish.h"
 #include "blowfish/BlowfishCore.h"
+#include "rtl/Files.h"
 #include "rtl/SafeFile.h"
 
 namespace glint {
@@ -84,11 +85,6 @@ class TSafeFileSink : public TByteSink {
  private:
   TSafeFile& FFile;
 };
-
-struct TFileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
 
 }  // namespace
 

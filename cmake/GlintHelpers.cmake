@@ -42,6 +42,28 @@ endmacro()
 # it as passed; its "[  SKIPPED ]" line makes it a failure instead.
 set(GLINT_GTEST_SKIPPED "\\[  SKIPPED \\]")
 
+# glint_add_library(glint_x STATIC|SHARED|OBJECT|INTERFACE [SOURCES a.cpp ...]
+#                   [PUBLIC libs...] [PRIVATE libs...])
+# A library of the kit: its users include "x/Name.h" from the repository root
+# and build as C++20; it compiles with the kit's warnings. glint_x also gets
+# the name glint::x.
+function(glint_add_library name type)
+  cmake_parse_arguments(L "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+  add_library(${name} ${type} ${L_SOURCES})
+  if(type STREQUAL "INTERFACE")
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_compile_features(${name} INTERFACE cxx_std_20)
+    target_link_libraries(${name} INTERFACE ${L_PUBLIC})
+  else()
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_compile_features(${name} PUBLIC cxx_std_20)
+    target_link_libraries(${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE} glint_warnings)
+  endif()
+  if(name MATCHES "^glint_(.+)$")
+    add_library(glint::${CMAKE_MATCH_1} ALIAS ${name})
+  endif()
+endfunction()
+
 # glint_add_test(name SOURCES a.cpp b.cpp LIBS glint::rtl [LABELS x])
 # Uses add_test(NAME ... COMMAND <target>) so CMAKE_CROSSCOMPILING_EMULATOR
 # (wine in the cross build) applies to it unchanged.

@@ -1,15 +1,8 @@
 #include "controls/GlintGrd.h"
 
-namespace glint {
+#include "rtl/Ascii.h"
 
-namespace {
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-}  // namespace
+namespace glint {
 
 std::string DecodeContentsHint(std::string_view cell) {
   std::string text;

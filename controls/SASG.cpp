@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "rtl/Ascii.h"
 #include "rtl/SysUtils.h"
 #include "ui/Dialogs.h"
 #include "ui/Grids.h"
@@ -186,8 +187,7 @@ std::vector<TTextEntry> SortCharacterKeys(const TRange& range, bool caseSensitiv
       total += range.Key(static_cast<std::int32_t>(range.Start + k)).size();
     upper.reserve(total);
     for (TIndex k = 0; k < n; ++k) upper += range.Key(static_cast<std::int32_t>(range.Start + k));
-    for (char& c : upper)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : upper) c = AsciiUpper(c);
     std::size_t at = 0;
     for (TIndex k = 0; k < n; ++k) {
       const auto pos = static_cast<std::int32_t>(range.Start + k);

@@ -47,15 +47,15 @@ class TIModuleInterface : public TInterface {
  public:
   // slot 3: the module's source editor, or nil.
   virtual TIEditorInterface* GLINT_STDCALL GetEditorInterface() = 0;
-  virtual int GLINT_STDCALL Reserved04() = 0;
-  virtual int GLINT_STDCALL Reserved05() = 0;
-  virtual int GLINT_STDCALL Reserved06() = 0;
-  virtual int GLINT_STDCALL Reserved07() = 0;
-  virtual int GLINT_STDCALL Reserved08() = 0;
-  virtual int GLINT_STDCALL Reserved09() = 0;
-  virtual int GLINT_STDCALL Reserved10() = 0;
-  virtual int GLINT_STDCALL Reserved11() = 0;
-  virtual int GLINT_STDCALL Reserved12() = 0;
+  virtual int GLINT_STDCALL Reserved04() { return 0; }
+  virtual int GLINT_STDCALL Reserved05() { return 0; }
+  virtual int GLINT_STDCALL Reserved06() { return 0; }
+  virtual int GLINT_STDCALL Reserved07() { return 0; }
+  virtual int GLINT_STDCALL Reserved08() { return 0; }
+  virtual int GLINT_STDCALL Reserved09() { return 0; }
+  virtual int GLINT_STDCALL Reserved10() { return 0; }
+  virtual int GLINT_STDCALL Reserved11() { return 0; }
+  virtual int GLINT_STDCALL Reserved12() { return 0; }
   // slot 13: brings the module's source editor to the front.
   virtual bool GLINT_STDCALL ShowSource() = 0;
 
@@ -66,16 +66,16 @@ class TIModuleInterface : public TInterface {
 
 class TIEditorInterface : public TInterface {
  public:
-  virtual int GLINT_STDCALL Reserved03() = 0;
-  virtual int GLINT_STDCALL Reserved04() = 0;
+  virtual int GLINT_STDCALL Reserved03() { return 0; }
+  virtual int GLINT_STDCALL Reserved04() { return 0; }
   virtual const char* GLINT_STDCALL FileName() = 0;  // slot 5
   virtual int GLINT_STDCALL LinesInBuffer() = 0;     // slot 6
-  virtual int GLINT_STDCALL Reserved07() = 0;
-  virtual int GLINT_STDCALL Reserved08() = 0;
+  virtual int GLINT_STDCALL Reserved07() { return 0; }
+  virtual int GLINT_STDCALL Reserved08() { return 0; }
   virtual int GLINT_STDCALL GetViewCount() = 0;  // slot 9
   // slot 10: view `index` (0 the first), or nil.
   virtual TIEditView* GLINT_STDCALL GetView(int index) = 0;
-  virtual int GLINT_STDCALL Reserved11() = 0;
+  virtual int GLINT_STDCALL Reserved11() { return 0; }
   // slots 12-15: the block; false when `pos` is nil.
   virtual bool GLINT_STDCALL GetBlockAfter(TCharPos* pos) = 0;
   virtual bool GLINT_STDCALL GetBlockStart(TCharPos* pos) = 0;

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "rtl/Ascii.h"
+
 namespace glint {
 
 namespace {
@@ -25,14 +27,6 @@ TIdeMenuItem* FindIdIn(TIdeMenuItem& item, int id) {
   for (auto& child : item.Items)
     if (TIdeMenuItem* found = FindIdIn(*child, id)) return found;
   return nullptr;
-}
-
-bool SameFileName(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -81,51 +75,19 @@ class TIdeHost::TServices final : public TIToolServices {
   int GLINT_STDCALL Release() override { return FRefCount > 1 ? --FRefCount : 1; }
   int GLINT_STDCALL GetVersion() override { return kInterfaceVersion; }
 
-  int GLINT_STDCALL Reserved03() override { return 0; }
-  int GLINT_STDCALL Reserved04() override { return 0; }
-  int GLINT_STDCALL Reserved05() override { return 0; }
-  int GLINT_STDCALL Reserved06() override { return 0; }
-  int GLINT_STDCALL Reserved07() override { return 0; }
-  int GLINT_STDCALL Reserved08() override { return 0; }
   bool GLINT_STDCALL OpenFile(const char* fileName) override {
     FHost.RecordEditorCall(std::string("OpenFile ") + (fileName ? fileName : ""));
     return fileName && FHost.OpenFile(fileName);
   }
-  int GLINT_STDCALL Reserved10() override { return 0; }
-  int GLINT_STDCALL Reserved11() override { return 0; }
-  int GLINT_STDCALL Reserved12() override { return 0; }
-  int GLINT_STDCALL Reserved13() override { return 0; }
   std::uintptr_t GLINT_STDCALL GetParentHandle() override { return FHost.MainWindowHandle; }
-  int GLINT_STDCALL Reserved15() override { return 0; }
-  int GLINT_STDCALL Reserved16() override { return 0; }
-  int GLINT_STDCALL Reserved17() override { return 0; }
-  int GLINT_STDCALL Reserved18() override { return 0; }
-  int GLINT_STDCALL Reserved19() override { return 0; }
-  int GLINT_STDCALL Reserved20() override { return 0; }
-  int GLINT_STDCALL Reserved21() override { return 0; }
   bool GLINT_STDCALL IsFileOpen(const char* fileName) override {
     FHost.RecordEditorCall(std::string("IsFileOpen ") + (fileName ? fileName : ""));
     return fileName && FHost.IsFileOpen(fileName);
   }
-  int GLINT_STDCALL Reserved23() override { return 0; }
-  int GLINT_STDCALL Reserved24() override { return 0; }
-  int GLINT_STDCALL Reserved25() override { return 0; }
-  int GLINT_STDCALL Reserved26() override { return 0; }
-  int GLINT_STDCALL Reserved27() override { return 0; }
   TIModuleInterface* GLINT_STDCALL GetModuleInterface(const char* fileName) override;
-  int GLINT_STDCALL Reserved29() override { return 0; }
-  int GLINT_STDCALL Reserved30() override { return 0; }
-  int GLINT_STDCALL Reserved31() override { return 0; }
-  int GLINT_STDCALL Reserved32() override { return 0; }
   TIMainMenuIntf* GLINT_STDCALL GetMainMenu() override {
     return FHost.NoMainMenu ? nullptr : FHost.NewMainMenuIntf();
   }
-  int GLINT_STDCALL Reserved34() override { return 0; }
-  int GLINT_STDCALL Reserved35() override { return 0; }
-  int GLINT_STDCALL Reserved36() override { return 0; }
-  int GLINT_STDCALL Reserved37() override { return 0; }
-  int GLINT_STDCALL Reserved38() override { return 0; }
-  int GLINT_STDCALL Reserved39() override { return 0; }
   void GLINT_STDCALL RaiseException(const char* message) override {
     FHost.ReportError(message ? message : "");
   }
@@ -289,15 +251,6 @@ class TIdeHost::TModule final : public TInterfaced<TIModuleInterface, TModule> {
   }
 
   TIEditorInterface* GLINT_STDCALL GetEditorInterface() override;
-  int GLINT_STDCALL Reserved04() override { return 0; }
-  int GLINT_STDCALL Reserved05() override { return 0; }
-  int GLINT_STDCALL Reserved06() override { return 0; }
-  int GLINT_STDCALL Reserved07() override { return 0; }
-  int GLINT_STDCALL Reserved08() override { return 0; }
-  int GLINT_STDCALL Reserved09() override { return 0; }
-  int GLINT_STDCALL Reserved10() override { return 0; }
-  int GLINT_STDCALL Reserved11() override { return 0; }
-  int GLINT_STDCALL Reserved12() override { return 0; }
   bool GLINT_STDCALL ShowSource() override {
     FHost.RecordEditorCall("ShowSource");
     TIdeEditorFile* file = FHost.Editor(FName);
@@ -322,8 +275,6 @@ class TIdeHost::TEditor final : public TInterfaced<TIEditorInterface, TEditor> {
     --FHost.FLiveIntfs;
   }
 
-  int GLINT_STDCALL Reserved03() override { return 0; }
-  int GLINT_STDCALL Reserved04() override { return 0; }
   const char* GLINT_STDCALL FileName() override {
     FHost.RecordEditorCall("FileName");
     TIdeEditorFile* file = File();
@@ -334,14 +285,11 @@ class TIdeHost::TEditor final : public TInterfaced<TIEditorInterface, TEditor> {
     TIdeEditorFile* file = File();
     return file ? static_cast<int>(file->Lines.size()) : 0;
   }
-  int GLINT_STDCALL Reserved07() override { return 0; }
-  int GLINT_STDCALL Reserved08() override { return 0; }
   int GLINT_STDCALL GetViewCount() override {
     FHost.RecordEditorCall("GetViewCount");
     return File() ? 1 : 0;
   }
   TIEditView* GLINT_STDCALL GetView(int index) override;
-  int GLINT_STDCALL Reserved11() override { return 0; }
   bool GLINT_STDCALL GetBlockAfter(TCharPos* pos) override {
     FHost.RecordEditorCall("GetBlockAfter");
     return GetBlockPos(&TIdeEditorFile::BlockAfter, pos);
@@ -599,7 +547,7 @@ bool TIdeHost::OpenFile(const std::string& fileName) {
   if (Editor(fileName)) return true;
   auto file = std::make_unique<TIdeEditorFile>();
   const auto known = std::find_if(Files.begin(), Files.end(), [&fileName](const auto& entry) {
-    return SameFileName(entry.first, fileName);
+    return SameTextAscii(entry.first, fileName);
   });
   if (known != Files.end()) {
     file->Lines = SplitLines(known->second);
@@ -617,12 +565,12 @@ bool TIdeHost::OpenFile(const std::string& fileName) {
 
 void TIdeHost::CloseFile(std::string_view fileName) {
   std::erase_if(FEditors,
-                [fileName](const auto& file) { return SameFileName(file->FileName, fileName); });
+                [fileName](const auto& file) { return SameTextAscii(file->FileName, fileName); });
 }
 
 TIdeEditorFile* TIdeHost::Editor(std::string_view fileName) {
   for (auto& file : FEditors)
-    if (SameFileName(file->FileName, fileName)) return file.get();
+    if (SameTextAscii(file->FileName, fileName)) return file.get();
   return nullptr;
 }
 

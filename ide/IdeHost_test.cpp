@@ -228,6 +228,30 @@ TEST(IdeHost, FailingClickHandlerIsReportedNotPropagated) {
   EXPECT_EQ(host.LiveIntfs(), 0);
 }
 
+// The reserved slots keep their places between the named ones and answer 0
+// without the host implementing them.
+TEST(IdeHostEditor, ReservedSlotsAnswerZeroBetweenTheNamedOnes) {
+  TIdeHost host;
+  host.Files["Unit1.pas"] = "unit Unit1;\r\n";
+  TIToolServices* services = host.ToolServices();
+  for (int slot : {3,  4,  5,  6,  7,  8,  10, 11, 12, 13, 15, 16, 17, 18, 19, 20,
+                   21, 23, 24, 25, 26, 27, 29, 30, 31, 32, 34, 35, 36, 37, 38, 39})
+    EXPECT_EQ(CallSlot<int>(services, slot), 0) << "services slot " << slot;
+  ASSERT_TRUE(CallSlot<bool>(services, 9, "Unit1.pas"));
+  auto* module = CallSlot<TIModuleInterface*>(services, 28, "Unit1.pas");
+  ASSERT_NE(module, nullptr);
+  for (int slot = 4; slot <= 12; ++slot)
+    EXPECT_EQ(CallSlot<int>(module, slot), 0) << "module slot " << slot;
+  auto* editor = CallSlot<TIEditorInterface*>(module, 3);
+  ASSERT_NE(editor, nullptr);
+  for (int slot : {3, 4, 7, 8, 11})
+    EXPECT_EQ(CallSlot<int>(editor, slot), 0) << "editor slot " << slot;
+  EXPECT_STREQ(CallSlot<const char*>(editor, 5), "Unit1.pas");
+  editor->Release();
+  module->Release();
+  EXPECT_EQ(host.LiveIntfs(), 0);
+}
+
 // The editor walk an add-in makes to jump to a line, entirely by slot numbers.
 TEST(IdeHostEditor, SlotsSitWhereTheAddInCallsThemAndEveryCallIsRecorded) {
   TIdeHost host;

@@ -5,7 +5,8 @@
 // VirtIntf.h for the boundary contract: standard-call, no exceptions, one
 // reference per returned object, borrowed and callee-owned strings). Slots the
 // kit does not call are kept as Reserved placeholders so that every named
-// method sits at its fixed slot number.
+// method sits at its fixed slot number; they answer 0, so a host overrides only
+// the slots it serves.
 #pragma once
 
 #include <cstdint>
@@ -75,48 +76,48 @@ class TIMainMenuIntf : public TInterface {
 
 class TIToolServices : public TInterface {
  public:
-  virtual int GLINT_STDCALL Reserved03() = 0;
-  virtual int GLINT_STDCALL Reserved04() = 0;
-  virtual int GLINT_STDCALL Reserved05() = 0;
-  virtual int GLINT_STDCALL Reserved06() = 0;
-  virtual int GLINT_STDCALL Reserved07() = 0;
-  virtual int GLINT_STDCALL Reserved08() = 0;
+  virtual int GLINT_STDCALL Reserved03() { return 0; }
+  virtual int GLINT_STDCALL Reserved04() { return 0; }
+  virtual int GLINT_STDCALL Reserved05() { return 0; }
+  virtual int GLINT_STDCALL Reserved06() { return 0; }
+  virtual int GLINT_STDCALL Reserved07() { return 0; }
+  virtual int GLINT_STDCALL Reserved08() { return 0; }
   // slot 9: opens the file in the editor; false when it cannot.
   virtual bool GLINT_STDCALL OpenFile(const char* fileName) = 0;
-  virtual int GLINT_STDCALL Reserved10() = 0;
-  virtual int GLINT_STDCALL Reserved11() = 0;
-  virtual int GLINT_STDCALL Reserved12() = 0;
-  virtual int GLINT_STDCALL Reserved13() = 0;
+  virtual int GLINT_STDCALL Reserved10() { return 0; }
+  virtual int GLINT_STDCALL Reserved11() { return 0; }
+  virtual int GLINT_STDCALL Reserved12() { return 0; }
+  virtual int GLINT_STDCALL Reserved13() { return 0; }
   // slot 14: the IDE's main window handle (0 without a window).
   virtual std::uintptr_t GLINT_STDCALL GetParentHandle() = 0;
-  virtual int GLINT_STDCALL Reserved15() = 0;
-  virtual int GLINT_STDCALL Reserved16() = 0;
-  virtual int GLINT_STDCALL Reserved17() = 0;
-  virtual int GLINT_STDCALL Reserved18() = 0;
-  virtual int GLINT_STDCALL Reserved19() = 0;
-  virtual int GLINT_STDCALL Reserved20() = 0;
-  virtual int GLINT_STDCALL Reserved21() = 0;
+  virtual int GLINT_STDCALL Reserved15() { return 0; }
+  virtual int GLINT_STDCALL Reserved16() { return 0; }
+  virtual int GLINT_STDCALL Reserved17() { return 0; }
+  virtual int GLINT_STDCALL Reserved18() { return 0; }
+  virtual int GLINT_STDCALL Reserved19() { return 0; }
+  virtual int GLINT_STDCALL Reserved20() { return 0; }
+  virtual int GLINT_STDCALL Reserved21() { return 0; }
   // slot 22: whether the file is open in the editor.
   virtual bool GLINT_STDCALL IsFileOpen(const char* fileName) = 0;
-  virtual int GLINT_STDCALL Reserved23() = 0;
-  virtual int GLINT_STDCALL Reserved24() = 0;
-  virtual int GLINT_STDCALL Reserved25() = 0;
-  virtual int GLINT_STDCALL Reserved26() = 0;
-  virtual int GLINT_STDCALL Reserved27() = 0;
+  virtual int GLINT_STDCALL Reserved23() { return 0; }
+  virtual int GLINT_STDCALL Reserved24() { return 0; }
+  virtual int GLINT_STDCALL Reserved25() { return 0; }
+  virtual int GLINT_STDCALL Reserved26() { return 0; }
+  virtual int GLINT_STDCALL Reserved27() { return 0; }
   // slot 28: the open file's module, or nil.
   virtual TIModuleInterface* GLINT_STDCALL GetModuleInterface(const char* fileName) = 0;
-  virtual int GLINT_STDCALL Reserved29() = 0;
-  virtual int GLINT_STDCALL Reserved30() = 0;
-  virtual int GLINT_STDCALL Reserved31() = 0;
-  virtual int GLINT_STDCALL Reserved32() = 0;
+  virtual int GLINT_STDCALL Reserved29() { return 0; }
+  virtual int GLINT_STDCALL Reserved30() { return 0; }
+  virtual int GLINT_STDCALL Reserved31() { return 0; }
+  virtual int GLINT_STDCALL Reserved32() { return 0; }
   // slot 33: the IDE's main menu, or nil.
   virtual TIMainMenuIntf* GLINT_STDCALL GetMainMenu() = 0;
-  virtual int GLINT_STDCALL Reserved34() = 0;
-  virtual int GLINT_STDCALL Reserved35() = 0;
-  virtual int GLINT_STDCALL Reserved36() = 0;
-  virtual int GLINT_STDCALL Reserved37() = 0;
-  virtual int GLINT_STDCALL Reserved38() = 0;
-  virtual int GLINT_STDCALL Reserved39() = 0;
+  virtual int GLINT_STDCALL Reserved34() { return 0; }
+  virtual int GLINT_STDCALL Reserved35() { return 0; }
+  virtual int GLINT_STDCALL Reserved36() { return 0; }
+  virtual int GLINT_STDCALL Reserved37() { return 0; }
+  virtual int GLINT_STDCALL Reserved38() { return 0; }
+  virtual int GLINT_STDCALL Reserved39() { return 0; }
   // slot 40: shows an add-in's error text to the user.
   virtual void GLINT_STDCALL RaiseException(const char* message) = 0;
 

@@ -3,13 +3,10 @@
 #include "monitor/Report.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <memory>
 #include <new>
 
-#include "monitor/FaultHook.h"
+#include "rtl/Files.h"
 #include "rtl/SafeFile.h"
 #include "rtl/SysUtils.h"
 
@@ -32,10 +29,6 @@ std::string CountBefore(std::string_view line, std::string_view word, std::size_
   const auto p = static_cast<long long>(Pos(word, line));
   return Copy(line, static_cast<long long>(valueStart), p - static_cast<long long>(valueStart) - 1);
 }
-
-struct TFileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // Writes go out in blocks of about this size rather than one per line.
 constexpr std::size_t kSaveBlock = 64 * 1024;
@@ -121,7 +114,6 @@ void TReport::ReadBody() {
   }
   FRows.reserve(rows);
 
-  TFaultHook fault;
   for (std::uint32_t i = 9; i < lines; ++i) {
     const std::string_view line = Line(i);
     if (line.empty()) continue;
@@ -161,7 +153,7 @@ void TReport::ReadBody() {
       }
       continue;
     }
-    fault.Row();
+    if (ParseRowHook) ParseRowHook(static_cast<std::uint32_t>(FRows.size()));
     FRows.push_back({i, 0, 0});
   }
 }
@@ -190,21 +182,7 @@ TReportLines TReport::Details(std::uint32_t row) const {
 }
 
 TReport TReport::LoadFromFile(const std::string& fileName) {
-  std::unique_ptr<std::FILE, TFileCloser> f(std::fopen(fileName.c_str(), "rb"));
-  if (!f) throw EInOutError(Format("Cannot open file \"%s\"", fileName.c_str()));
-  std::string bytes;
-  // Made as large as the file at once, so the text is not copied as it
-  // grows; what a folder or a device reports as its size means nothing.
-  std::error_code error;
-  if (std::filesystem::is_regular_file(fileName, error)) {
-    const auto size = std::filesystem::file_size(fileName, error);
-    if (!error && size < std::numeric_limits<std::uint32_t>::max())
-      bytes.reserve(static_cast<std::size_t>(size));
-  }
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) bytes.append(buffer, got);
-  if (std::ferror(f.get())) throw EInOutError(Format("Cannot read file \"%s\"", fileName.c_str()));
+  std::string bytes = ReadWholeFile(fileName);
   // The file's bytes become the report's text; they are not copied again.
   bytes.resize(std::min(bytes.size(), bytes.find('\0')));
   TReport report;

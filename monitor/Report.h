@@ -100,6 +100,12 @@ class TReport {
   TStringList FUnitMap;
 };
 
+// When set, a parse calls it before it makes each row (`row` 0 the first), so
+// a test can make a parse fail part way as running out of memory would. The
+// kit's own modules never set it.
+using TParseRowHook = void (*)(std::uint32_t row);
+inline TParseRowHook ParseRowHook = nullptr;
+
 // Raises EStringListError "List index out of bounds (n)" for the first
 // header line (0, 2, 4, 5, in the order they are read) that a report of
 // `lineCount` lines lacks.

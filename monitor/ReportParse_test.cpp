@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "monitor/FaultHook.h"
 #include "monitor/GlintExp.h"
+#include "tests/support/FaultAfterRows.h"
 #include "ui/headless/Headless.h"
 
 namespace glint {
@@ -20,7 +20,7 @@ const char* const kHeader[] = {"Report on     : C:\\App\\App.exe",
                                "Leaked allocations (unit, line, size, contents):",
                                "------------------------------"};
 
-std::string Report(const std::vector<std::string>& body, const char* eol = "\r\n") {
+std::string ReportText(const std::vector<std::string>& body, const char* eol = "\r\n") {
   std::string text;
   for (const char* line : kHeader) text += std::string(line) + eol;
   for (const std::string& line : body) text += line + eol;
@@ -85,7 +85,7 @@ TEST_F(ReportParse, LineEndingsAllGiveTheSameReport) {
   std::vector<std::vector<TRow>> grids;
   for (const char* eol : {"\r\n", "\n", "\r"}) {
     SCOPED_TRACE(eol[0] == '\r' && eol[1] ? "CRLF" : eol[0] == '\n' ? "LF" : "CR");
-    ASSERT_EQ(Send(Report(body, eol)), 1);
+    ASSERT_EQ(Send(ReportText(body, eol)), 1);
     grids.push_back(Rows());
     EXPECT_EQ(Details(1), (std::vector<std::string>{"Main 12"}));
     EXPECT_EQ(Form->UnitMap->Items(), (std::vector<std::string>{"Main=M.pas"}));
@@ -120,8 +120,9 @@ TEST_F(ReportParse, MissingPointersOrBytesWordLeavesThatEditEmpty) {
 }
 
 TEST_F(ReportParse, BodyLinesFallIntoTheFourClasses) {
-  ASSERT_EQ(Send(Report({"", "Row 1 2 text", "   ", "", "unit map: x", "Unit Map:", "Tail 9 9 z"})),
-            1);
+  ASSERT_EQ(
+      Send(ReportText({"", "Row 1 2 text", "   ", "", "unit map: x", "Unit Map:", "Tail 9 9 z"})),
+      1);
   // "   " is a detail block of blanks; "unit map:" in other case is a row.
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"Row", "1", "2", "text"}, {"unit", "map:", "", "x"}}));
   EXPECT_EQ(Details(1), (std::vector<std::string>{""}));
@@ -129,8 +130,8 @@ TEST_F(ReportParse, BodyLinesFallIntoTheFourClasses) {
 }
 
 TEST_F(ReportParse, RowSplittingFillsFromTheLeft) {
-  ASSERT_EQ(Send(Report({"OneWord", "Two words", "Three word line", "A   1    2   rest  of it  ",
-                         "Unit\t1 2 x", "Row 7 9"})),
+  ASSERT_EQ(Send(ReportText({"OneWord", "Two words", "Three word line",
+                             "A   1    2   rest  of it  ", "Unit\t1 2 x", "Row 7 9"})),
             1);
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"", "", "", "OneWord"},
                                        {"Two", "", "", "words"},
@@ -141,13 +142,13 @@ TEST_F(ReportParse, RowSplittingFillsFromTheLeft) {
 }
 
 TEST_F(ReportParse, LineAndBytesAreKeptAsWritten) {
-  ASSERT_EQ(Send(Report({"U 0012 n/a s: x"})), 1);
+  ASSERT_EQ(Send(ReportText({"U 0012 n/a s: x"})), 1);
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"U", "0012", "n/a", "s: x"}}));
 }
 
 TEST_F(ReportParse, DetailBlocksAttachToTheRowAddedLast) {
-  ASSERT_EQ(Send(Report({"A 1 1 a", " D 1", "not indented", "  D 2  ", "", "B 2 2 b", "C 3 3 c",
-                         " E 5", "", " F 6", "", "G 4 4 g"})),
+  ASSERT_EQ(Send(ReportText({"A 1 1 a", " D 1", "not indented", "  D 2  ", "", "B 2 2 b", "C 3 3 c",
+                             " E 5", "", " F 6", "", "G 4 4 g"})),
             1);
   ASSERT_EQ(Rows().size(), 4u);
   // Only an empty line ends a block.
@@ -160,19 +161,19 @@ TEST_F(ReportParse, DetailBlocksAttachToTheRowAddedLast) {
 }
 
 TEST_F(ReportParse, DetailBlockBeforeTheFirstRowIsDropped) {
-  ASSERT_EQ(Send(Report({" Orphan 1", " Orphan 2", "", "A 1 1 a"})), 1);
+  ASSERT_EQ(Send(ReportText({" Orphan 1", " Orphan 2", "", "A 1 1 a"})), 1);
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"A", "1", "1", "a"}}));
   ASSERT_EQ(Form->RowDetails().size(), 1u);
   EXPECT_EQ(Details(1), std::vector<std::string>{});
   // With no row at all the grid shows its one empty row.
-  ASSERT_EQ(Send(Report({" Orphan 1"})), 1);
+  ASSERT_EQ(Send(ReportText({" Orphan 1"})), 1);
   EXPECT_EQ(Rows(), (std::vector<TRow>{{"", "", "", ""}}));
   EXPECT_TRUE(Form->RowDetails().empty());
 }
 
 TEST_F(ReportParse, UnitMapTakesEveryLaterLine) {
-  ASSERT_EQ(Send(Report({"Unit Map:", "Zed   C:\\src\\Zed Unit.pas  ", "", " Lead space.pas",
-                         "NoSpace", "Zed C:\\src\\Zed Unit.pas", "A 1 2 x", "Alpha a.pas"})),
+  ASSERT_EQ(Send(ReportText({"Unit Map:", "Zed   C:\\src\\Zed Unit.pas  ", "", " Lead space.pas",
+                             "NoSpace", "Zed C:\\src\\Zed Unit.pas", "A 1 2 x", "Alpha a.pas"})),
             1);
   EXPECT_EQ(Form->UnitMap->Items(),
             (std::vector<std::string>{"=", "=Lead space.pas", "=NoSpace", "A=1 2 x", "Alpha=a.pas",
@@ -182,7 +183,7 @@ TEST_F(ReportParse, UnitMapTakesEveryLaterLine) {
 }
 
 TEST_F(ReportParse, HeaderOnlyTextShowsOneEmptyRow) {
-  ASSERT_EQ(Send(Report({})), 1);
+  ASSERT_EQ(Send(ReportText({})), 1);
   EXPECT_EQ(MonitorGrid->RowCount(), 2);
   EXPECT_EQ(MonitorGrid->FixedRows(), 1);
   EXPECT_EQ(MonitorGrid->Cells(0, 0), "Unit Name");
@@ -190,7 +191,8 @@ TEST_F(ReportParse, HeaderOnlyTextShowsOneEmptyRow) {
 }
 
 TEST_F(ReportParse, SecondReportReplacesTheFirstEntirely) {
-  ASSERT_EQ(Send(Report({"A 1 1 a", " D 1", "", "B 2 2 b", "C 3 3 c", "Unit Map:", "A a.pas"})), 1);
+  ASSERT_EQ(Send(ReportText({"A 1 1 a", " D 1", "", "B 2 2 b", "C 3 3 c", "Unit Map:", "A a.pas"})),
+            1);
   ASSERT_EQ(Send("Report on     : second\n\n\n\n\n\n\n\n\nZ 9 9 z\n"), 1);
   EXPECT_EQ(Form->Edit1->Text(), "second");
   EXPECT_EQ(Form->Edit3->Text(), "");
@@ -202,12 +204,12 @@ TEST_F(ReportParse, SecondReportReplacesTheFirstEntirely) {
 }
 
 TEST_F(ReportParse, RejectedReportChangesNothing) {
-  std::string good = Report({"A 1 1 a", " D 1", "", "Unit Map:", "A a.pas"});
+  std::string good = ReportText({"A 1 1 a", " D 1", "", "Unit Map:", "A a.pas"});
   ASSERT_EQ(Send(good), 1);
   auto rows = Rows();
   auto header = Header();
   auto lines = Form->ReportLines().Items();
-  const std::string bigger = Report({"N 1 1 n", "N 2 2 n", " E 5", "", "Unit Map:", "N n.pas"});
+  const std::string bigger = ReportText({"N 1 1 n", "N 2 2 n", " E 5", "", "Unit Map:", "N n.pas"});
   // The first header line a parse reading lines 0, 2, 4, 5 would miss, and
   // a whole report that runs out of memory at its second row.
   const struct {
@@ -224,9 +226,10 @@ TEST_F(ReportParse, RejectedReportChangesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.error);
     Backend.ErrorBoxes.clear();
-    FaultAfterRows() = c.faultAfterRows;
-    EXPECT_EQ(Send(c.text), 0);
-    FaultAfterRows() = -1;
+    {
+      const TFaultAfterRows fault(c.faultAfterRows);
+      EXPECT_EQ(Send(c.text), 0);
+    }
     EXPECT_EQ(Backend.ErrorBoxes, (std::vector<std::string>{c.error}));
     EXPECT_EQ(Header(), header);
     EXPECT_EQ(Rows(), rows);
@@ -239,7 +242,7 @@ TEST_F(ReportParse, RejectedReportChangesNothing) {
 }
 
 TEST_F(ReportParse, CopyDataReadsAtMostCbDataBytes) {
-  std::string text = Report({"A 1 1 a"});
+  std::string text = ReportText({"A 1 1 a"});
   // No terminator: the handler must stop at cbData, not run on into "B 2 2 b".
   std::string buffer = text + "B 2 2 b\r\n";
   TCopyDataStruct data;
@@ -257,10 +260,10 @@ TEST_F(ReportParse, CopyDataReadsAtMostCbDataBytes) {
 }
 
 TEST_F(ReportParse, CopyDataWithoutDataIsAnEmptyText) {
-  ASSERT_EQ(Send(Report({"A 1 1 a"})), 1);
+  ASSERT_EQ(Send(ReportText({"A 1 1 a"})), 1);
   TCopyDataStruct none;
   EXPECT_EQ(DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&none)), 0);
-  std::string text = Report({});
+  std::string text = ReportText({});
   TCopyDataStruct zeroSize;
   zeroSize.lpData = text.c_str();
   EXPECT_EQ(DeliverMessage(*Form, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&zeroSize)), 0);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "monitor/FaultHook.h"
 #include "rtl/SafeFileTestUtil.h"
+#include "tests/support/FaultAfterRows.h"
 #include "tests/support/ReportGenerator.h"
 
 namespace glint {
@@ -110,9 +110,10 @@ TEST_F(ReportModel, TextsEndAtAZeroByteAndNeedTheirHeaderLines) {
 // the caller to show; the file it was to be read from must be readable.
 TEST_F(ReportModel, FailuresRaiseBeforeAnythingIsMade) {
   const std::string text = GenerateReport({.Rows = 10});
-  FaultAfterRows() = 3;
-  EXPECT_THROW(TReport{text}, std::bad_alloc);
-  FaultAfterRows() = -1;
+  {
+    const TFaultAfterRows fault(3);
+    EXPECT_THROW(TReport{text}, std::bad_alloc);
+  }
   EXPECT_EQ(TReport(text).RowCount(), 10u);
 
   EXPECT_THROW(TReport::LoadFromFile((FDir / "missing.gln").string()), EInOutError);

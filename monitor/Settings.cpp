@@ -1,28 +1,15 @@
 #include "monitor/Settings.h"
 
-#include <charconv>
 #include <cstring>
 #include <vector>
 
+#include "rtl/Conversions.h"
 #include "win32api/LittleWin.h"
 #include "win32api/RegKey.h"
 
 namespace glint {
 
 using namespace glint::win32;
-
-bool TryDecimalToInt(const std::string& text, int& value) {
-  std::string t = Trim(text);
-  const char* first = t.data();
-  const char* last = first + t.size();
-  if (first != last && *first == '+') ++first;
-  if (first == last) return false;
-  int v = 0;
-  auto [end, error] = std::from_chars(first, last, v);
-  if (error != std::errc() || end != last) return false;
-  value = v;
-  return true;
-}
 
 std::string TSettingsFile::SectionPath(const std::string& section) const {
   return section.empty() ? FKeyPath : FKeyPath + "\\" + section;

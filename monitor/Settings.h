@@ -42,8 +42,4 @@ class TSettingsFile {
   std::string FKeyPath;
 };
 
-// A whole decimal number (optional sign, digits; surrounding blanks allowed);
-// false when `text` is anything else or out of range.
-bool TryDecimalToInt(const std::string& text, int& value);
-
 }  // namespace glint

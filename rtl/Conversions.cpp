@@ -1,11 +1,13 @@
 #include "rtl/Conversions.h"
 
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 
+#include "rtl/Ascii.h"
 #include "rtl/SysUtils.h"
 
 namespace glint {
@@ -13,13 +15,6 @@ namespace glint {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // The runtime skips spaces only, not tabs or other control characters.
 void SkipSpaces(std::string_view s, std::size_t& pos) {
@@ -75,6 +70,20 @@ bool ScanNumber(std::string_view s, std::size_t& pos, int& number, int& length) 
 
 }  // namespace
 
+bool TryDecimalToInt(std::string_view text, std::int32_t& value) {
+  std::string t = Trim(text);
+  const char* first = t.data();
+  const char* last = first + t.size();
+  // from_chars takes a minus only; one sign in all, so "+-1" is no number.
+  if (first != last && *first == '+' && ++first != last && *first == '-') return false;
+  if (first == last) return false;
+  int v = 0;
+  auto [end, error] = std::from_chars(first, last, v);
+  if (error != std::errc() || end != last) return false;
+  value = v;
+  return true;
+}
+
 bool TryStrToInt(std::string_view s, std::int32_t& value) {
   std::size_t pos = 0;
   SkipSpaces(s, pos);
@@ -92,7 +101,7 @@ bool TryStrToInt(std::string_view s, std::int32_t& value) {
   std::uint64_t magnitude = 0;
   if (hex) {
     for (; pos < s.size(); ++pos) {
-      int digit = HexValue(s[pos]);
+      int digit = HexDigit(s[pos]);
       if (digit < 0) return false;
       magnitude = magnitude * 16 + static_cast<unsigned>(digit);
       if (magnitude > 0xFFFFFFFFull) return false;

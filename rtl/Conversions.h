@@ -37,6 +37,10 @@ bool TryStrToInt(std::string_view s, std::int32_t& value);
 // Raises EConvertError "'%s' is not a valid integer value".
 std::int32_t StrToInt(std::string_view s);
 
+// A whole decimal number: blanks, an optional sign, digits, blanks; false
+// when `text` is anything else or out of a 32-bit integer's range.
+bool TryDecimalToInt(std::string_view text, std::int32_t& value);
+
 // Reads [blanks][sign]digits[sep digits][(E|e)[sign]digits][blanks] with the
 // decimal separator of `fs`; at least one mantissa digit, no thousands
 // separators, no hexadecimal. Blanks are spaces.

@@ -51,6 +51,34 @@ TEST(Conversions, IntegerRuleRejectsAnythingElse) {
   EXPECT_THROW(StrToInt("abc"), EConvertError);
 }
 
+// The stored-setting rule: decimal only, blanks on either side, range checked.
+TEST(Conversions, DecimalRuleTakesBlanksButNoHexOrTrailingText) {
+  const struct {
+    const char* text;
+    bool ok;
+    std::int32_t value;
+  } cases[] = {{"12", true, 12},
+               {" \t-7 \r\n", true, -7},
+               {"+5", true, 5},
+               {"2147483647", true, INT32_MAX},
+               {"-2147483648", true, INT32_MIN},
+               {"", false, 0},
+               {"  ", false, 0},
+               {"+", false, 0},
+               {"+-1", false, 0},
+               {"1x", false, 0},
+               {"1 2", false, 0},
+               {"$10", false, 0},
+               {"0x10", false, 0},
+               {"2147483648", false, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::int32_t v = 12345;
+    EXPECT_EQ(TryDecimalToInt(c.text, v), c.ok);
+    EXPECT_EQ(v, c.ok ? c.value : 12345);
+  }
+}
+
 TEST(Conversions, FloatFollowsTheDecimalSeparatorOfTheSettings) {
   TFormatSettings dot, comma;
   comma.DecimalSeparator = ',';

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 
+#include "rtl/Files.h"
 #include "rtl/SysUtils.h"
 
 namespace glint {
@@ -172,26 +172,10 @@ void TStringList::SetText(std::string_view text) {
   for (auto& line : SplitLines(text)) Add(std::move(line));
 }
 
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-}  // namespace
-
-void TStringList::LoadFromFile(const std::string& fileName) {
-  FilePtr f(std::fopen(fileName.c_str(), "rb"));
-  if (!f) throw EInOutError(Format("Cannot open file \"%s\"", fileName.c_str()));
-  std::string data;
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) data.append(buffer, got);
-  if (std::ferror(f.get())) throw EInOutError(Format("Cannot read file \"%s\"", fileName.c_str()));
-  SetText(data);
-}
+void TStringList::LoadFromFile(const std::string& fileName) { SetText(ReadWholeFile(fileName)); }
 
 void TStringList::SaveToFile(const std::string& fileName) const {
-  FilePtr f(std::fopen(fileName.c_str(), "wb"));
+  TFilePtr f(std::fopen(fileName.c_str(), "wb"));
   if (!f) throw EInOutError(Format("Cannot create file \"%s\"", fileName.c_str()));
   std::string text = Text();
   if (std::fwrite(text.data(), 1, text.size(), f.get()) != text.size() ||

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "rtl/Ascii.h"
+
 namespace glint {
 
 std::string Format(const char* format, ...) {
@@ -48,24 +50,21 @@ std::string Trim(std::string_view s) {
 
 std::string UpperCase(std::string_view s) {
   std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : out) c = AsciiUpper(c);
   return out;
 }
 
 std::string LowerCase(std::string_view s) {
   std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : out) c = AsciiLower(c);
   return out;
 }
 
 int CompareText(std::string_view a, std::string_view b) {
   std::size_t n = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
+    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "rtl/Ascii.h"
 #include "win32api/LittleWin.h"
 #include "win32api/MemRegistry.h"
 #include "win32api/RegFileText.h"
@@ -26,26 +27,19 @@
 namespace glint::win32 {
 namespace {
 
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Fold(x) == Fold(y); });
-}
-
 // Hash and equality of names with ASCII letters folded, so lookups ignore case as the
 // registry does; transparent, so a string_view finds an entry without a copy.
 struct TFoldHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view s) const {
     std::size_t h = 14695981039346656037ull;  // FNV-1a
-    for (char c : s) h = (h ^ static_cast<unsigned char>(Fold(c))) * 1099511628211ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(AsciiUpper(c))) * 1099511628211ull;
     return h;
   }
 };
 struct TFoldEqual {
   using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+  bool operator()(std::string_view a, std::string_view b) const { return SameTextAscii(a, b); }
 };
 
 struct TKeyNode;
@@ -62,7 +56,7 @@ class TNamedList {
   const T* Find(std::string_view name) const {
     if (FIndex.empty()) {
       for (const T& item : FItems)
-        if (SameName(NameOf(item), name)) return &item;
+        if (SameTextAscii(NameOf(item), name)) return &item;
       return nullptr;
     }
     auto it = FIndex.find(name);
@@ -256,7 +250,7 @@ bool Covers(const std::vector<TFault>& faults, const TKeyNode* node, bool exact,
   for (const TFault& f : faults) {
     if (f.Root != node->Root || f.Path.size() > path.size()) continue;
     if (exact && f.Path.size() != path.size()) continue;
-    if (std::equal(f.Path.begin(), f.Path.end(), path.begin(), SameName)) return true;
+    if (std::equal(f.Path.begin(), f.Path.end(), path.begin(), SameTextAscii)) return true;
   }
   return false;
 }
@@ -523,7 +517,7 @@ HANDLE FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* findData) {
   } else {
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
       std::string name = entry.path().filename().string();
-      if (SameName(name, leaf)) {
+      if (SameTextAscii(name, leaf)) {
         match = name;
         break;
       }
@@ -632,7 +626,7 @@ std::vector<TMemValue> MemRegistryValues(HKEY root, std::string_view path) {
 
 std::optional<TMemValue> MemRegistryValue(HKEY root, std::string_view path, std::string_view name) {
   for (auto& v : MemRegistryValues(root, path))
-    if (SameName(v.Name, name)) return v;
+    if (SameTextAscii(v.Name, name)) return v;
   return std::nullopt;
 }
 

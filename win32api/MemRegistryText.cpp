@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "rtl/Ascii.h"
 #include "rtl/SafeFile.h"
 #include "win32api/MemRegistry.h"
 #include "win32api/RegFileText.h"
@@ -46,8 +47,7 @@ bool IsTextType(DWORD type) {
 // Key and value names compare with ASCII letters folded, as the registry compares them.
 std::string Folded(std::string_view s) {
   std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : out) c = AsciiUpper(c);
   return out;
 }
 
@@ -55,13 +55,6 @@ std::string SectionName(int root, std::string_view path) {
   std::string name(kRoots[root].Name);
   if (!path.empty()) name.append("\\").append(path);
   return name;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 bool AllHex(std::string_view s) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 
+#include "rtl/Ascii.h"
+
 namespace glint::help {
 namespace {
 
@@ -184,7 +186,7 @@ class TParser {
     if (const auto known = FByHash.find(hash); known != FByHash.end()) {
       const TTopic& other = FSource.Topics[known->second];
       throw THelpSourceError(
-          line, SameName(other.Context, name)
+          line, SameTextAscii(other.Context, name)
                     ? "topic '" + std::string(name) + "' is already defined at line " +
                           std::to_string(other.Line)
                     : "context name '" + std::string(name) + "' hashes like '" + other.Context +
@@ -195,13 +197,6 @@ class TParser {
     topic.Paragraphs.push_back(
         {TParagraphKind::Title, {{std::string(title), false, "", line}}, line});
     FSource.Topics.push_back(std::move(topic));
-  }
-
-  static bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
-    return true;
   }
 
   void Finish(int lastLine) {

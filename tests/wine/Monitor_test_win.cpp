@@ -264,8 +264,9 @@ TEST_F(WineMonitor, LargeReportIsShownScrolledToItsEndAndTheWindowGoesOn) {
 }
 
 TEST_F(WineMonitor, FailingHandlerShowsTheErrorKeepsTheReportAndTheHostRuns) {
-  // The add-in in the stand-in's process runs out of memory, on purpose, at
-  // the sixth row of any report.
+  // The add-in's test build in the stand-in's process runs out of memory, on
+  // purpose, at the sixth row of any report.
+  RegisterExpert(4, "GLINT_FAULT_EXPERT_DLL");
   SetEnvironmentVariableA("GLINT_FAULT_AFTER_ROWS", "5");
   THostSession host(4, true);
   SetEnvironmentVariableA("GLINT_FAULT_AFTER_ROWS", nullptr);

@@ -53,9 +53,11 @@ std::vector<std::string> SampleNames() {
   return names;
 }
 
-void RegisterExpert(int ide) {
-  const std::string dll = Env(("GLINT_EXPERT_DLL_" + std::to_string(ide)).c_str());
-  if (dll.empty()) throw std::runtime_error("GLINT_EXPERT_DLL_" + std::to_string(ide) + " unset");
+void RegisterExpert(int ide, const std::string& dllVariable) {
+  const std::string variable =
+      dllVariable.empty() ? "GLINT_EXPERT_DLL_" + std::to_string(ide) : dllVariable;
+  const std::string dll = Env(variable.c_str());
+  if (dll.empty()) throw std::runtime_error(variable + " unset");
   const std::string keyName = "Software\\Borland\\Delphi\\" + std::to_string(ide) + ".0\\Experts";
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,

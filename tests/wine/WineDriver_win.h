@@ -30,8 +30,9 @@ std::string WinPath(const std::string& path);
 std::string SamplePath(const std::string& name);
 std::vector<std::string> SampleNames();
 
-// Registers GlintMonExpert<ide>.dll under the IDE version's "Experts" key.
-void RegisterExpert(int ide);
+// Registers GlintMonExpert<ide>.dll under the IDE version's "Experts" key, or
+// the add-in library named by environment variable `dllVariable` instead.
+void RegisterExpert(int ide, const std::string& dllVariable = "");
 
 // A child process; the destructor ends it if it is still running.
 class TProcess {

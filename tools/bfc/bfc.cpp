@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "blowfish/Blowfish.h"
+#include "rtl/Ascii.h"
 #include "rtl/SafeFile.h"
 #include "tools/bfc/Terminal.h"
 
@@ -96,16 +97,10 @@ std::string ResultMessage(int code) {
 }
 
 std::vector<std::uint8_t> ParseHex(const std::string& option, const std::string& hex) {
-  const auto digit = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
   if (hex.size() % 2 != 0) throw TUsageError(option + " needs an even number of hex digits");
   std::vector<std::uint8_t> bytes;
   for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const int hi = digit(hex[i]), lo = digit(hex[i + 1]);
+    const int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
     if (hi < 0 || lo < 0) throw TUsageError(option + " has a character that is not a hex digit");
     bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
   }
