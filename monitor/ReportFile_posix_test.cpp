@@ -24,7 +24,7 @@ TEST_F(ReportFilePosix, SaveThatFailsHalfwayLeavesTheOldFileWhole) {
   const test_support::TTempDir dir("glint-save-");
   const fs::path target = dir / "report.gln";
   std::ofstream(target, std::ios::binary) << "old report\r\n";
-  std::string text = test_support::ReportText("");
+  std::string text = test_support::BareReport("");
   for (int row = 0; row < 2000; ++row) text += "Unit " + std::to_string(row) + " 16 s: data\n";
   Send(text);
   std::string error;

@@ -69,7 +69,7 @@ inline void PlantLinkToVictim(const fs::path& dir, const fs::path& link) {
 inline bool VictimIntact(const fs::path& dir) { return ReadFile(dir / "victim") == kVictimData; }
 
 // The nine header lines of a leak report, with only the program named, then `body`.
-inline std::string ReportText(std::string_view body, std::string_view program = "x",
+inline std::string BareReport(std::string_view body, std::string_view program = "x",
                               std::string_view lineEnd = "\n") {
   std::string text = "Report on     : " + std::string(program) + std::string(lineEnd);
   for (int line = 1; line < 9; ++line) text += lineEnd;
