@@ -10,6 +10,7 @@
 
 #include "blowfish/Blowfish.h"
 #include "blowfish/BlowfishTestUtil.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
@@ -30,15 +31,8 @@ void Prepare(TBlowfish& bf, TCipherMode mode, TStringMode stringMode = smEncode)
   bf.LoadIVString("data iv!");
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(data.data(), static_cast<std::streamsize>(data.size()));
-}
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 // An input stream that cannot seek, like a pipe.
 class TPipeBuf : public std::streambuf {
@@ -211,18 +205,11 @@ TEST(BlowfishData, NonSeekableStreamsDecrypt) {
   EXPECT_EQ(out.str(), plain);
 }
 
-class BlowfishFiles : public testing::Test {
+class BlowfishFiles : public test_support::TTempDirTest {
  protected:
-  void SetUp() override {
-    FDir = fs::temp_directory_path() / ("bf_test_" + std::to_string(std::random_device{}()));
-    fs::create_directories(FDir);
-  }
-  void TearDown() override { fs::remove_all(FDir); }
-  std::string Path(const char* name) const { return (FDir / name).string(); }
   std::size_t FileCount() const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(FDir), {}));
   }
-  fs::path FDir;
 };
 
 TEST_F(BlowfishFiles, RoundTripInPlaceAndToAnotherName) {

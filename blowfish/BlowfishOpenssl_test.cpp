@@ -11,6 +11,7 @@
 
 #include "blowfish/Blowfish.h"
 #include "blowfish/BlowfishTestUtil.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
@@ -18,15 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 using testutil::ToHex;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const fs::path& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary)
-      .write(data.data(), static_cast<std::streamsize>(data.size()));
-}
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 // The provider options this openssl needs for Blowfish, or "none" when it cannot do Blowfish
 // at all.
@@ -46,16 +40,13 @@ std::string OpensslBlowfishOptions(const fs::path& dir) {
   return options;
 }
 
-class BlowfishOpenssl : public testing::Test {
+class BlowfishOpenssl : public test_support::TTempDirTest {
  protected:
   void SetUp() override {
-    FDir = fs::temp_directory_path() / ("bf_openssl_" + std::to_string(std::random_device{}()));
-    fs::create_directories(FDir);
     FOptions = OpensslBlowfishOptions(FDir);
     ASSERT_NE(FOptions, "none") << "the openssl command is missing or cannot do Blowfish "
                                    "(it needs OpenSSL's legacy provider)";
   }
-  void TearDown() override { fs::remove_all(FDir); }
 
   bool Openssl(bool encrypt, TCipherMode mode, const std::string& keyHex, const std::string& ivHex,
                const fs::path& in, const fs::path& out) const {
@@ -66,7 +57,6 @@ class BlowfishOpenssl : public testing::Test {
     return std::system(command.c_str()) == 0;
   }
 
-  fs::path FDir;
   std::string FOptions;
 };
 
@@ -82,7 +72,7 @@ TEST_F(BlowfishOpenssl, FilesMatchOpensslBothWays) {
       for (auto& b : iv) b = static_cast<std::uint8_t>(random());
       std::string plain(size, '\0');
       for (auto& c : plain) c = static_cast<char>(random());
-      Write(FDir / "plain", plain);
+      WriteFile(FDir / "plain", plain);
 
       TBlowfish bf;
       bf.SetCipherMode(mode);
@@ -91,13 +81,13 @@ TEST_F(BlowfishOpenssl, FilesMatchOpensslBothWays) {
       ASSERT_EQ(bf.EncryptFile((FDir / "plain").string(), (FDir / "ours").string()), kBfOk);
       ASSERT_TRUE(
           Openssl(true, mode, ToHex(key, 16), ToHex(iv, 8), FDir / "plain", FDir / "theirs"));
-      EXPECT_EQ(Read(FDir / "ours"), Read(FDir / "theirs"));
+      EXPECT_EQ(ReadFile(FDir / "ours"), ReadFile(FDir / "theirs"));
 
       ASSERT_TRUE(Openssl(false, mode, ToHex(key, 16), ToHex(iv, 8), FDir / "ours", FDir / "back"));
-      EXPECT_EQ(Read(FDir / "back"), plain);
+      EXPECT_EQ(ReadFile(FDir / "back"), plain);
       bf.LoadIVByte(iv, 8);
       ASSERT_EQ(bf.DecryptFile((FDir / "theirs").string(), (FDir / "mine").string()), kBfOk);
-      EXPECT_EQ(Read(FDir / "mine"), plain);
+      EXPECT_EQ(ReadFile(FDir / "mine"), plain);
     }
   }
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "help/writer/HelpSource.h"
+#include "tests/support/RunProgram_posix.h"
 
 namespace glint::help {
 namespace {
@@ -30,10 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 using TBytes = std::vector<std::uint8_t>;
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test_support::ReadFile;
+using test_support::TRunResult;
 
 // What a viewer finds in a help file.
 class TReader {
@@ -266,7 +265,7 @@ TEST(HlpWriter, AViewerFindsEveryFileTopicAndJump) {
     const char* Name;
     std::string Source;
   } cases[] = {
-      {"Glint.txt", ReadText(GLINT_HELP_SOURCE)},
+      {"Glint.txt", ReadFile(GLINT_HELP_SOURCE)},
       {"one topic", ".title One\n.topic only The only topic\nText.\n"},
       {"many topics", ManyTopics(400)},
   };
@@ -364,21 +363,13 @@ TEST(HlpWriter, AViewerFindsEveryFileTopicAndJump) {
 }
 
 // Runs hlpwrite with arguments; its exit status, standard output and error.
-struct TRunResult {
-  int Status;
-  std::string Out, Err;
-};
 TRunResult RunHlpwrite(const std::string& args, const fs::path& dir) {
-  const fs::path out = dir / "stdout", err = dir / "stderr";
-  const std::string command = std::string("'") + GLINT_HLPWRITE_EXE + "' " + args + " >'" +
-                              out.string() + "' 2>'" + err.string() + "'";
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+  return test_support::RunProgram(std::string("'") + GLINT_HLPWRITE_EXE + "' " + args, dir);
 }
 
 TEST(Hlpwrite, SourceErrorsNameTheirLineAndWriteNothing) {
-  const fs::path dir = fs::temp_directory_path() / ("hlpwrite_test_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const test_support::TTempDir temp("hlpwrite_test_");
+  const fs::path& dir = temp.Path();
   const fs::path source = dir / "help.txt", output = dir / "help.hlp";
   const std::string head = ".title T\n.topic a A\n";
   const struct {
@@ -434,22 +425,20 @@ TEST(Hlpwrite, SourceErrorsNameTheirLineAndWriteNothing) {
   std::ofstream(source, std::ios::binary) << head << "Fine.\n";
   EXPECT_EQ(RunHlpwrite("'" + source.string() + "' '" + output.string() + "'", dir).Status, 0);
   EXPECT_GT(fs::file_size(output), 0u);
-  fs::remove_all(dir);
 }
 
 // Where the help file may not go, or the source cannot be read: exit 1 with a message, and
 // whatever was there stays as it was.
 TEST(Hlpwrite, RefusesOutputsThatAreNotFilesOfItsOwn) {
-  const fs::path dir = fs::temp_directory_path() / ("hlpwrite_out_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+  const test_support::TTempDir temp("hlpwrite_out_");
+  const fs::path& dir = temp.Path();
   fs::create_directories(dir / "folder.hlp");
   const fs::path source = dir / "help.txt";
   const std::string text = ".title T\n.topic a A\nFine.\n";
   std::ofstream(source, std::ios::binary) << text;
   fs::create_symlink("help.txt", dir / "source-link.hlp");
-  ASSERT_EQ(::mkfifo((dir / "pipe.hlp").c_str(), 0600), 0);  // stands in for a device
-  std::ofstream(dir / "victim", std::ios::binary) << "victim's data";
-  fs::create_symlink(dir / "victim", dir / "out.hlp.tmp");  // the old fixed temporary
+  ASSERT_EQ(::mkfifo((dir / "pipe.hlp").c_str(), 0600), 0);   // stands in for a device
+  test_support::PlantLinkToVictim(dir, dir / "out.hlp.tmp");  // the old fixed temporary
   const struct {
     std::string Source, Output, Error;
   } kCases[] = {
@@ -466,7 +455,7 @@ TEST(Hlpwrite, RefusesOutputsThatAreNotFilesOfItsOwn) {
     EXPECT_TRUE(run.Err.starts_with("hlpwrite: ")) << run.Err;
     EXPECT_NE(run.Err.find(c.Error), std::string::npos) << run.Err;
   }
-  EXPECT_EQ(ReadText(source), text);
+  EXPECT_EQ(ReadFile(source), text);
   EXPECT_TRUE(fs::is_symlink(dir / "source-link.hlp"));
   EXPECT_TRUE(fs::is_directory(dir / "folder.hlp"));
   EXPECT_TRUE(fs::is_fifo(dir / "pipe.hlp"));
@@ -474,9 +463,8 @@ TEST(Hlpwrite, RefusesOutputsThatAreNotFilesOfItsOwn) {
 
   EXPECT_EQ(
       RunHlpwrite("'" + source.string() + "' '" + (dir / "out.hlp").string() + "'", dir).Status, 0);
-  EXPECT_EQ(ReadText(dir / "victim"), "victim's data");
+  EXPECT_EQ(ReadFile(dir / "victim"), test_support::kVictimData);
   EXPECT_GT(fs::file_size(dir / "out.hlp"), 0u);
-  fs::remove_all(dir);
 }
 
 }  // namespace

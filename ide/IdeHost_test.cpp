@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ide/SlotCall.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
@@ -333,9 +334,9 @@ TEST(IdeHostEditor, SlotsSitWhereTheAddInCallsThemAndEveryCallIsRecorded) {
 }
 
 TEST(IdeHostEditor, OpenFileTakesHostTextsBeforeTheDiskAndKeepsOpeningOrder) {
-  const std::string onDisk =
-      (std::filesystem::temp_directory_path() / "glint_ide_editor_test.pas").string();
-  std::ofstream(onDisk, std::ios::binary) << "a\r\nb\n\nc";
+  const test_support::TTempDir dir("glint-ide-editor-");
+  const std::string onDisk = (dir / "OnDisk.pas").string();
+  test_support::WriteFile(onDisk, "a\r\nb\n\nc");
   TIdeHost host;
   int changes = 0;
   host.OnEditorChanged = [&changes](TIdeEditorFile&) { ++changes; };
@@ -360,7 +361,6 @@ TEST(IdeHostEditor, OpenFileTakesHostTextsBeforeTheDiskAndKeepsOpeningOrder) {
   other.Files[onDisk] = "held";
   EXPECT_TRUE(other.OpenFile(onDisk));
   EXPECT_EQ(other.Editor(onDisk)->Lines, std::vector<std::string>{"held"});
-  std::filesystem::remove(onDisk);
 
   host.Editor("Mem.pas")->Cursor.Line = 2;
   EXPECT_TRUE(host.OpenFile("Mem.pas"));

@@ -7,18 +7,20 @@
 
 #include "ide/IdeHost.h"
 #include "monitor/MonitorFormTest.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
 
+using test_support::BareReport;
+
 // Rows with ties, a detail block per row that names the row's own unit and
 // line, and one row without details.
-constexpr const char* kReport =
-    "Report on     : x\n\n\n\n\n\n\n\n\n"
+const std::string kReport = BareReport(
     "B 20 30 s: b\n B 20\n\n"
     "A 3 100 o: a\n A 3\n\n"
     "C 100 5 m: 41 00\n"
-    "A 20 100 plain\n A 20\n Z 1\n";
+    "A 20 100 plain\n A 20\n Z 1\n");
 
 class GridView : public TMonitorFormTest {
  protected:
@@ -70,16 +72,16 @@ TEST_F(GridView, TitleClickSortsEachColumnItsWayAndDetailsFollowTheirRows) {
 }
 
 TEST_F(GridView, NonNumericColumnFallsBackSilentlyAndHexRaisesWithGridUntouched) {
-  Send("Report on     : x\n\n\n\n\n\n\n\n\nA 10 n/a x\nB 9 12 y\nC 8 4 z\n");
+  Send(BareReport("A 10 n/a x\nB 9 12 y\nC 8 4 z\n"));
   Click(TMouseButton::Left, 2, 0);  // "n/a": a character sort, descending, no message
   EXPECT_EQ(Column(2), (std::vector<std::string>{"n/a", "4", "12"}));
   EXPECT_TRUE(Backend.Dialogs.empty());
 
-  Send("Report on     : x\n\n\n\n\n\n\n\n\nA 10 1 x\nB $1F 2 y\nC 8 3 z\n");
+  Send(BareReport("A 10 1 x\nB $1F 2 y\nC 8 3 z\n"));
   EXPECT_THROW(Click(TMouseButton::Left, 1, 0), EConvertError);
   EXPECT_EQ(Column(1), (std::vector<std::string>{"10", "$1F", "8"}));
 
-  Send("Report on     : x\n\n\n\n\n\n\n\n\nA 10 1 x\n A 10\n");
+  Send(BareReport("A 10 1 x\n A 10\n"));
   Click(TMouseButton::Left, 0, 0);  // one data row: nothing to sort, no message
   EXPECT_EQ(Column(0), (std::vector<std::string>{"A"}));
   EXPECT_NE(Form->DetailsOfRow(1).Count(), 0u);
@@ -182,7 +184,7 @@ class JumpToCode : public GridView {
     for (int line = 1; line <= 100; ++line) text += "line " + std::to_string(line) + "\r\n";
     Host.Files[kFile] = text;
     ToolServices = Host.ToolServices();
-    Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\n") +
+    Send(BareReport("") +
          "Main 42 8 x\n Main 7\n Gone 3\n\nMain 10 8 y\nNowhere 5 8 z\nMain n/a 8 w\n"
          "Unit Map:\nMain " +
          kFile + "\n");
@@ -201,7 +203,7 @@ class JumpToCode : public GridView {
   }
   // A report of `rows` whose unit map puts Main in kFile, then `map`.
   static std::string Report(const std::string& rows, const std::string& map = "") {
-    return "Report on     : x\n\n\n\n\n\n\n\n\n" + rows + "Unit Map:\nMain " + kFile + "\n" + map;
+    return BareReport("") + rows + "Unit Map:\nMain " + kFile + "\n" + map;
   }
   static constexpr const char* kFile = "C:\\src\\Main.pas";
   TIdeHost Host;
@@ -234,8 +236,7 @@ TEST_F(JumpToCode, RowClickOpensTheFileScrollsOnlyWhenNeededAndReleasesEverythin
   // Line 50 is in view below top 42 (20 rows): only the cursor moves.
   TEditPos top{1, 40};
   editor->Top = top;
-  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain 50 8 x\nUnit Map:\nMain ") + kFile +
-       "\n");
+  Send(BareReport("Main 50 8 x\nUnit Map:\nMain ") + kFile + "\n");
   const std::vector<std::string> second = Jump(1);
   EXPECT_EQ(second.front(), std::string("IsFileOpen ") + kFile);
   EXPECT_EQ(std::count(second.begin(), second.end(), "SetPos 1 1 50"), 0);
@@ -283,8 +284,7 @@ TEST_F(JumpToCode, OldestIdeMarksTheLineAsALineBlock) {
   EXPECT_EQ(editor->BlockAfter.Line, 11);
 
   // The largest line number there is: the block must not end before it starts.
-  Send(std::string("Report on     : x\n\n\n\n\n\n\n\n\nMain $7FFFFFFF 8 x\nUnit Map:\nMain ") +
-       kFile + "\n");
+  Send(BareReport("Main $7FFFFFFF 8 x\nUnit Map:\nMain ") + kFile + "\n");
   Jump(1);
   EXPECT_GE(editor->BlockAfter.Line, editor->BlockStart.Line);
 }
@@ -332,7 +332,7 @@ TEST_F(JumpToCode, RightClickPopsUpTheDetailLinesAndAPickJumpsToItsLine) {
   EXPECT_TRUE(Host.EditorCalls().empty());
 
   // A huge block shows its head only, so the menu stays quick to build.
-  std::string report = "Report on     : x\n\n\n\n\n\n\n\n\nMain 1 8 x\n";
+  std::string report = BareReport("Main 1 8 x\n");
   for (std::size_t i = 0; i < kMaxPopupDetails + 5; ++i) report += " Main 7\n";
   Send(report);
   Click(TMouseButton::Right, 0, 1);

@@ -3,9 +3,12 @@
 #include <string>
 
 #include "monitor/MonitorFormTest.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
+
+using test_support::BareReport;
 
 class MonitorForm : public TMonitorFormTest {
  protected:
@@ -56,8 +59,8 @@ TEST_F(MonitorForm, SplitterDragResizesThePanel) {
 
 TEST_F(MonitorForm, GridDrawsTitlesPrefixColoursSelectionAndDetailMarks) {
   Send(
-      "Report on     : x\n\n\n\n\n\n\n\n\nA 1 1 s: blue\n B 2\n\nC 2 2 o: red\n"
-      "D 3 3 m: 41 00\nE 4 4 plain\n F 9\n");
+      BareReport("A 1 1 s: blue\n B 2\n\nC 2 2 o: red\n"
+                 "D 3 3 m: 41 00\nE 4 4 plain\n F 9\n"));
   Form->Show();
   auto ops = PaintGrid(*MonitorGrid);
   const TCanvasOp* title = TextOf(ops, 1, 0);

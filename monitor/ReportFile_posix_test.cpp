@@ -9,6 +9,7 @@
 
 #include "monitor/MonitorFormTest.h"
 #include "rtl/FileSizeLimitTestUtil.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
@@ -20,12 +21,10 @@ using ReportFilePosix = TMonitorFormTest;
 // A file size limit makes write(2) fail with EFBIG past 4 KB: a save that
 // wrote over the old file in place would leave it cut short.
 TEST_F(ReportFilePosix, SaveThatFailsHalfwayLeavesTheOldFileWhole) {
-  const fs::path dir =
-      fs::temp_directory_path() / ("glint-save-" + std::to_string(std::random_device{}()));
-  fs::create_directories(dir);
+  const test_support::TTempDir dir("glint-save-");
   const fs::path target = dir / "report.gln";
   std::ofstream(target, std::ios::binary) << "old report\r\n";
-  std::string text = "Report on     : x\n\n\n\n\n\n\n\n\n";
+  std::string text = test_support::BareReport("");
   for (int row = 0; row < 2000; ++row) text += "Unit " + std::to_string(row) + " 16 s: data\n";
   Send(text);
   std::string error;
@@ -40,10 +39,8 @@ TEST_F(ReportFilePosix, SaveThatFailsHalfwayLeavesTheOldFileWhole) {
     }
   }
   EXPECT_NE(error.find(target.string()), std::string::npos) << error;
-  std::ifstream in(target, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old report\r\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
-  fs::remove_all(dir);
+  EXPECT_EQ(test_support::ReadFile(target), "old report\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);
 }
 
 }  // namespace

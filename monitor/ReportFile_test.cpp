@@ -11,6 +11,7 @@
 
 #include "controls/GlintAbout.h"
 #include "monitor/MonitorFormTest.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
@@ -25,23 +26,10 @@ const std::string kFileReport = kFileHeader +
                                 "Lexer 40 2048 s: token buffer\r\n\r\nUnit Map:\r\n"
                                 "Main C:\\src\\Main.pas\r\nLexer C:\\src\\Lexer.pas\r\n";
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test_support::ReadFile;
 
 class ReportFile : public TMonitorFormTest {
  protected:
-  void SetUp() override {
-    TMonitorFormTest::SetUp();
-    Dir = fs::temp_directory_path() / ("glint-report-" + std::to_string(std::random_device{}()));
-    fs::create_directories(Dir);
-  }
-  void TearDown() override {
-    fs::remove_all(Dir);
-    TMonitorFormTest::TearDown();
-  }
-
   // The report's lines, then all the window shows of it, in one list.
   std::vector<std::string> Shown() const {
     std::vector<std::string> shown = Form->ReportLines().Items();
@@ -68,7 +56,8 @@ class ReportFile : public TMonitorFormTest {
     return Dir / name;
   }
 
-  fs::path Dir;
+  const test_support::TTempDir Temp{"glint-report-"};
+  const fs::path& Dir = Temp.Path();
 };
 
 TEST_F(ReportFile, SavedReportReopensAsTheSameReportAndTheSameBytes) {
@@ -77,7 +66,7 @@ TEST_F(ReportFile, SavedReportReopensAsTheSameReportAndTheSameBytes) {
   EXPECT_EQ(MonitorGrid->Cells(3, 2), "s: token buffer");
   EXPECT_EQ(Form->DetailsOfRow(1).Items(), (std::vector<std::string>{"Parser 88", "Lexer 150"}));
   Pick(Form->SaveAs1, Dir / "out.gln");
-  EXPECT_EQ(Read(Dir / "out.gln"), kFileReport);
+  EXPECT_EQ(ReadFile(Dir / "out.gln"), kFileReport);
   Send(kFileHeader + "Other 1 1 x\r\n");
   Pick(Form->Open1, Dir / "out.gln");
   EXPECT_EQ(Shown(), opened);

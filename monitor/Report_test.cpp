@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "rtl/SafeFileTestUtil.h"
 #include "tests/support/FaultAfterRows.h"
 #include "tests/support/ReportGenerator.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
@@ -23,7 +23,7 @@ std::string CrLfLines(const TReport& report) {
   return text;
 }
 
-class ReportModel : public safefile_test::TTempDirTest {};
+class ReportModel : public test_support::TTempDirTest {};
 
 // Every shape of generated report: its rows, cells and details as made, and
 // a save that reopens to the same bytes.
@@ -61,7 +61,7 @@ TEST_F(ReportModel, GeneratedReportsParseSaveAndReopenWhole) {
 
     const fs::path file = FDir / "r.gln";
     report.SaveToFile(file.string());
-    const std::string saved = safefile_test::Read(file);
+    const std::string saved = test_support::ReadFile(file);
     EXPECT_EQ(saved, CrLfLines(report));
     if (std::string_view(shape.LineEnd) == "\r\n") {
       EXPECT_EQ(saved, text);
@@ -69,7 +69,7 @@ TEST_F(ReportModel, GeneratedReportsParseSaveAndReopenWhole) {
     const TReport reopened = TReport::LoadFromFile(file.string());
     EXPECT_EQ(reopened.Lines().Items(), report.Lines().Items());
     reopened.SaveToFile(file.string());
-    EXPECT_EQ(safefile_test::Read(file), saved);
+    EXPECT_EQ(test_support::ReadFile(file), saved);
   }
 }
 

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "rtl/SafeFileTestUtil.h"
 #include "rtl/SysUtils.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
 
-using Files = safefile_test::TTempDirTest;
+using Files = test_support::TTempDirTest;
 
 // More than one read's worth, with the bytes a text reader would change.
 TEST_F(Files, ReadWholeFileKeepsEveryByteAndNamesTheFileItCannotRead) {
@@ -18,9 +18,9 @@ TEST_F(Files, ReadWholeFileKeepsEveryByteAndNamesTheFileItCannotRead) {
   bytes[0] = '\0';
   bytes[70000] = '\r';
   bytes[199999] = '\x1A';
-  safefile_test::WriteText(FDir / "a.bin", bytes);
+  test_support::WriteFile(FDir / "a.bin", bytes);
   EXPECT_EQ(ReadWholeFile((FDir / "a.bin").string()), bytes);
-  safefile_test::WriteText(FDir / "empty", "");
+  test_support::WriteFile(FDir / "empty", "");
   EXPECT_EQ(ReadWholeFile((FDir / "empty").string()), "");
 
   const std::string missing = (FDir / "missing").string();

@@ -20,30 +20,28 @@ namespace {
 namespace fs = std::filesystem;
 
 using safefile_test::Numbered;
-using safefile_test::Read;
-using safefile_test::WriteText;
+using namespace test_support;
 
 bool Replace(const fs::path& target, const std::string& text) {
   TSafeFile file(target.string());
   return file.Open() && file.Write(text.data(), text.size()) && file.Commit();
 }
 
-using SafeFilePosix = safefile_test::TTempDirTest;
+using SafeFilePosix = test_support::TTempDirTest;
 
 // The old way, "does it exist? then fopen", follows a dangling link and writes where it
 // points; a link to a file it truncated.
 TEST_F(SafeFilePosix, LinksAtATemporarysNameAreNeverFollowed) {
   const fs::path target = FDir / "target";
-  WriteText(FDir / "victim", "victim's data");
-  fs::create_symlink(FDir / "victim", target.string() + ".t0");
+  PlantLinkToVictim(FDir, target.string() + ".t0");
   fs::create_symlink(FDir / "made-through-a-link", target.string() + ".t1");
   TSafeFile file(target.string(), Numbered);
   ASSERT_TRUE(file.Open()) << file.Error();
   EXPECT_EQ(file.TempName(), target.string() + ".t2");
   ASSERT_TRUE(file.Write("new", 3));
   ASSERT_TRUE(file.Commit()) << file.Error();
-  EXPECT_EQ(Read(target), "new");
-  EXPECT_EQ(Read(FDir / "victim"), "victim's data");
+  EXPECT_EQ(ReadFile(target), "new");
+  EXPECT_EQ(ReadFile(FDir / "victim"), kVictimData);
   EXPECT_FALSE(fs::exists(FDir / "made-through-a-link"));
   EXPECT_TRUE(fs::is_symlink(target.string() + ".t0"));
   EXPECT_TRUE(fs::is_symlink(target.string() + ".t1"));
@@ -69,12 +67,12 @@ TEST_F(SafeFilePosix, ALinkIsFollowedToTheFileItNames) {
     fs::create_directories(FDir / "top" / "real");
     const fs::path file = FDir / "top" / "real" / "file";
     if (c.FileExists) {
-      WriteText(file, "old");
+      WriteFile(file, "old");
       fs::permissions(file, fs::perms(0640));
     }
     for (const auto& [name, text] : c.Links) fs::create_symlink(text, FDir / "top" / name);
     ASSERT_TRUE(Replace(FDir / "top" / "target", "new"));
-    EXPECT_EQ(Read(file), "new");
+    EXPECT_EQ(ReadFile(file), "new");
     if (c.FileExists) {
       EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640))
           << "the file's mode, not the link's";
@@ -122,7 +120,7 @@ TEST_F(SafeFilePosix, ReplacedFilesKeepTheirModeAndNewOnesFollowTheUmask) {
     const fs::path target = FDir / "target";
     fs::remove(target);
     if (c.Existing >= 0) {
-      WriteText(target, "old");
+      WriteFile(target, "old");
       fs::permissions(target, fs::perms(c.Existing));
     }
     const mode_t before = ::umask(c.Umask);
@@ -130,14 +128,14 @@ TEST_F(SafeFilePosix, ReplacedFilesKeepTheirModeAndNewOnesFollowTheUmask) {
     ::umask(before);
     ASSERT_TRUE(replaced);
     EXPECT_EQ(fs::status(target).permissions(), c.Expected);
-    EXPECT_EQ(Read(target), "new");
+    EXPECT_EQ(ReadFile(target), "new");
   }
 }
 
 // A file size limit makes write(2) fail with EFBIG, a real write error in the middle.
 TEST_F(SafeFilePosix, AWriteErrorLeavesTheTargetAndNoTemporary) {
   const fs::path target = FDir / "target";
-  WriteText(target, "old");
+  WriteFile(target, "old");
   const std::vector<char> data(64 * 1024, 'x');
   bool wrote, committed;
   std::string error;
@@ -153,7 +151,7 @@ TEST_F(SafeFilePosix, AWriteErrorLeavesTheTargetAndNoTemporary) {
   EXPECT_FALSE(wrote);
   EXPECT_FALSE(committed);
   EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
-  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(ReadFile(target), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(FDir), {}), 1);
 }
 

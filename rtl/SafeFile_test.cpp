@@ -19,12 +19,11 @@ namespace {
 namespace fs = std::filesystem;
 
 using safefile_test::Numbered;
-using safefile_test::Read;
-using safefile_test::WriteText;
+using namespace test_support;
 
 std::string AlwaysTaken(const std::string& target, unsigned) { return target + ".taken"; }
 
-class SafeFile : public safefile_test::TTempDirTest {
+class SafeFile : public test_support::TTempDirTest {
  protected:
   std::set<std::string> Names() const {
     std::set<std::string> names;
@@ -51,11 +50,11 @@ TEST_F(SafeFile, TargetChangesOnlyOnCommit) {
     fs::remove_all(FDir);
     fs::create_directories(FDir);
     const fs::path target = FDir / "target";
-    if (c.TargetExists) WriteText(target, "old");
+    if (c.TargetExists) WriteFile(target, "old");
     try {
       TSafeFile file(target.string());
       ASSERT_TRUE(file.Open()) << file.Error();
-      EXPECT_EQ(Read(file.TempName()), "");
+      EXPECT_EQ(ReadFile(file.TempName()), "");
       ASSERT_TRUE(file.Write("ne", 2));
       if (c.End == TEnd::Throw) throw std::runtime_error("the writer failed");
       ASSERT_TRUE(file.Write("w", 1));
@@ -68,7 +67,7 @@ TEST_F(SafeFile, TargetChangesOnlyOnCommit) {
     const bool exists = c.TargetExists || replaced;
     EXPECT_EQ(Names(), exists ? std::set<std::string>{"target"} : std::set<std::string>{});
     if (exists) {
-      EXPECT_EQ(Read(target), replaced ? "new" : "old");
+      EXPECT_EQ(ReadFile(target), replaced ? "new" : "old");
     }
   }
 }
@@ -99,9 +98,9 @@ TEST_F(SafeFile, WhatIsNotARegularFileIsRefused) {
 // Whatever already has a temporary's name is someone else's and is left as it is.
 TEST_F(SafeFile, NamesAlreadyTakenAreSkippedUntouched) {
   const fs::path target = FDir / "target";
-  WriteText(target.string() + ".t0", "first");
+  WriteFile(target.string() + ".t0", "first");
   fs::create_directory(target.string() + ".t1");
-  WriteText(target.string() + ".t2", "third");
+  WriteFile(target.string() + ".t2", "third");
   {
     TSafeFile file(target.string(), Numbered);
     ASSERT_TRUE(file.Open()) << file.Error();
@@ -109,20 +108,20 @@ TEST_F(SafeFile, NamesAlreadyTakenAreSkippedUntouched) {
     ASSERT_TRUE(file.Write("new", 3));
     ASSERT_TRUE(file.Commit()) << file.Error();
   }
-  EXPECT_EQ(Read(target), "new");
-  EXPECT_EQ(Read(target.string() + ".t0"), "first");
+  EXPECT_EQ(ReadFile(target), "new");
+  EXPECT_EQ(ReadFile(target.string() + ".t0"), "first");
   EXPECT_TRUE(fs::is_directory(target.string() + ".t1"));
-  EXPECT_EQ(Read(target.string() + ".t2"), "third");
+  EXPECT_EQ(ReadFile(target.string() + ".t2"), "third");
   EXPECT_EQ(Names().size(), 4u);
 
-  WriteText(target.string() + ".taken", "theirs");
+  WriteFile(target.string() + ".taken", "theirs");
   TSafeFile blocked(target.string(), AlwaysTaken);
   EXPECT_FALSE(blocked.Open());
   EXPECT_NE(blocked.Error().find("target"), std::string::npos) << blocked.Error();
   EXPECT_FALSE(blocked.Write("x", 1));
   EXPECT_FALSE(blocked.Commit());
-  EXPECT_EQ(Read(target.string() + ".taken"), "theirs");
-  EXPECT_EQ(Read(target), "new");
+  EXPECT_EQ(ReadFile(target.string() + ".taken"), "theirs");
+  EXPECT_EQ(ReadFile(target), "new");
 }
 
 }  // namespace

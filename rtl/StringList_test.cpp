@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "rtl/SysUtils.h"
+#include "tests/support/TestSupport.h"
 
 namespace glint {
 namespace {
@@ -82,16 +83,12 @@ TEST(StringList, SetSortedKeepsObjectsWithTheirStrings) {
 }
 
 TEST(StringList, FileRoundTripWritesCrLf) {
-  auto path = std::filesystem::temp_directory_path() / "glint_stringlist_test.txt";
+  const test_support::TTempDir dir("glint-stringlist-");
+  const auto path = dir / "list.txt";
   TStringList list;
   list.SetText("x\ny\rz");
   list.SaveToFile(path.string());
-  {
-    std::ifstream in(path, std::ios::binary);  // closed before the remove below
-    std::stringstream raw;
-    raw << in.rdbuf();
-    EXPECT_EQ(raw.str(), "x\r\ny\r\nz\r\n");
-  }
+  EXPECT_EQ(test_support::ReadFile(path), "x\r\ny\r\nz\r\n");
   TStringList back;
   back.LoadFromFile(path.string());
   EXPECT_EQ(back.Items(), list.Items());

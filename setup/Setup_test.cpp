@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/TestSupport.h"
 #include "win32api/MemRegistry.h"
 #include "win32api/RegFileTestUtil.h"
 
@@ -32,16 +33,9 @@ class Setup : public ::testing::Test {
  protected:
   void SetUp() override {
     MemRegistryReset();
-    FRoot = fs::temp_directory_path() /
-            ("glint-setup-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(FRoot);
     UseDirectory("kit");
   }
-  void TearDown() override {
-    MemRegistryReset();
-    fs::remove_all(FRoot);
-  }
+  void TearDown() override { MemRegistryReset(); }
   void UseDirectory(const std::string& name) {
     FDir = FRoot / name;
     fs::create_directories(FDir);
@@ -63,7 +57,8 @@ class Setup : public ::testing::Test {
     }
   }
 
-  fs::path FRoot;
+  const test_support::TTempDir FTemp{"glint-setup-"};
+  const fs::path& FRoot = FTemp.Path();
   fs::path FDir;
 };
 

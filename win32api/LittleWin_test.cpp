@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestSupport.h"
 #include "win32api/RegKey.h"
 
 namespace glint::win32 {
@@ -168,15 +169,13 @@ TEST_F(LittleWin, OverlongKeyNamesAreRefused) {
 class LittleWinFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    FDir = std::filesystem::temp_directory_path() /
-           ("glint win32api " + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::remove_all(FDir);
     std::filesystem::create_directories(FDir / "Folder.dll");
     std::ofstream(FDir / "GlintMonExpert4.dll") << "MZ";
   }
-  void TearDown() override { std::filesystem::remove_all(FDir); }
   std::string Path(const char* leaf) const { return (FDir / leaf).string(); }
-  std::filesystem::path FDir;
+  // A space in the folder's name, as in the paths the add-ins meet.
+  const test_support::TTempDir FTemp{"glint win32api "};
+  const std::filesystem::path& FDir = FTemp.Path();
 };
 
 TEST_F(LittleWinFiles, FindFirstFileSeesFilesAndDirectories) {

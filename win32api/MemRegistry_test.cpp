@@ -161,8 +161,7 @@ using regfile_test::ReadFile;
 
 TEST(MemRegistryFile, RegistryFileIsLoadedAtStartAndSavedAtExit) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / ("glint-memreg-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const test_support::TTempDir dir("glint-memreg-");
   fs::path file = dir / "registry file.reg";
   std::string self = fs::read_symlink("/proc/self/exe").string();
   std::string child =
@@ -176,7 +175,7 @@ TEST(MemRegistryFile, RegistryFileIsLoadedAtStartAndSavedAtExit) {
                                        "[HKEY_CURRENT_USER\\Software\\Child]\n"
                                        "\"Run0\"=\"done\"\n"
                                        "\"Run1\"=\"done\"\n\n"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);  // no temporary left
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);  // no temporary left
 
   // A file that does not parse is reported and kept as it was.
   std::ofstream(file, std::ios::trunc) << "garbage\n";
@@ -184,30 +183,26 @@ TEST(MemRegistryFile, RegistryFileIsLoadedAtStartAndSavedAtExit) {
   ASSERT_EQ(std::system(errCommand.c_str()), 0);
   EXPECT_EQ(ReadFile(file), "garbage\n");
   EXPECT_NE(ReadFile(dir / "err.txt").find("GLINT_REGISTRY_FILE"), std::string::npos);
-  fs::remove_all(dir);
 }
 
 // FILE.tmp was once the fixed temporary, opened with truncation, so a link of that name
 // had the save write through it into another file.
 TEST(MemRegistryFile, ALinkAtTheOldTemporaryNameIsLeftAlone) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / ("glint-memreg-link-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const test_support::TTempDir dir("glint-memreg-link-");
   const std::string file = (dir / "registry.reg").string();
-  std::ofstream(dir / "victim") << "victim's data";
-  fs::create_symlink(dir / "victim", file + ".tmp");
+  test_support::PlantLinkToVictim(dir.Path(), file + ".tmp");
   MemRegistryReset();
   TRegKey key;
   ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Saved", key), ERROR_SUCCESS);
   std::string error;
   EXPECT_TRUE(MemRegistrySaveFile(file, &error)) << error;
-  EXPECT_EQ(ReadFile(dir / "victim"), "victim's data");
+  EXPECT_EQ(ReadFile(dir / "victim"), test_support::kVictimData);
   EXPECT_TRUE(fs::is_symlink(file + ".tmp"));
   MemRegistryReset();
   EXPECT_TRUE(MemRegistryLoadFile(file, &error)) << error;
   EXPECT_TRUE(MemRegistryKeyExists(HKEY_CURRENT_USER, "Software\\Saved"));
   MemRegistryReset();
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -2,20 +2,14 @@
 // folder need: a whole file's bytes, and the bytes of a new registry file.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "tests/support/TestSupport.h"
+
 namespace glint::regfile_test {
 
-inline std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test_support::ReadFile;
 
 // A new registry file is written as the registry editor writes one: UTF-16LE
 // with a byte order mark and CRLF line breaks.

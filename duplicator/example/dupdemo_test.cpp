@@ -8,18 +8,14 @@
 #include <sstream>
 
 #include "db/SqliteTable.h"
+#include "tests/support/RunProgram_posix.h"
 
 namespace glint {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using test_support::ReadFile;
 
 // Makes `db` afresh with `sql`.
 void MakeDatabase(const fs::path& db, const char* sql) {
@@ -31,19 +27,10 @@ void MakeDatabase(const fs::path& db, const char* sql) {
 
 // Runs dupdemo on `db` with `args` after it; its exit status, and its output in `output`.
 int RunDupdemo(const fs::path& db, const std::string& args, std::string& output) {
-  const fs::path out = db.string() + ".out";
-  const std::string command = std::string("'") + GLINT_DUPDEMO_PATH + "' '" + db.string() + "' " +
-                              args + " > '" + out.string() + "' 2>&1";
-  const int status = std::system(command.c_str());
-  output = Read(out);
-  return WEXITSTATUS(status);
-}
-
-fs::path TempDir() {
-  const fs::path dir =
-      fs::temp_directory_path() / ("dupdemo_test_" + std::to_string(std::random_device{}()));
-  fs::create_directories(dir);
-  return dir;
+  const test_support::TRunResult run = test_support::RunProgram(
+      std::string("'") + GLINT_DUPDEMO_PATH + "' '" + db.string() + "' " + args, db.parent_path());
+  output = run.Out + run.Err;
+  return run.Status;
 }
 
 // Each case: the arguments after the database and table, the exit status, a line it
@@ -66,7 +53,8 @@ TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
       {"two name=Bob", 2, "dupdemo: KEY must be an integer, not 'two'", 3},
       {"2", 2, "expected DATABASE TABLE KEY FIELD=VALUE", 3},
   };
-  const fs::path dir = TempDir(), db = dir / "people.db";
+  const test_support::TTempDir dir("dupdemo_test_");
+  const fs::path db = dir / "people.db";
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.args);
     MakeDatabase(db,
@@ -74,12 +62,12 @@ TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
                  "born DATE, photo);"
                  "INSERT INTO people VALUES (1, 'Al', NULL, NULL), (2, 'Ann', '1990-01-02', "
                  "x'00ff01'), (3, 'Cy', NULL, NULL)");
-    const std::string before = Read(db);
+    const std::string before = ReadFile(db);
     std::string output;
     EXPECT_EQ(RunDupdemo(db, std::string("people ") + c.args, output), c.status) << output;
     EXPECT_NE(output.find(c.output), std::string::npos) << output;
     if (c.status != 0) {
-      EXPECT_EQ(Read(db), before);
+      EXPECT_EQ(ReadFile(db), before);
     }
     TSqliteTable table;
     table.SetDatabaseName(db.string());
@@ -87,12 +75,12 @@ TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
     table.Open();
     EXPECT_EQ(table.RecordCount(), c.rows);
   }
-  fs::remove_all(dir);
 }
 
 // SQLite keeps any value in any column; what a column's type cannot hold is copied as stored.
 TEST(Dupdemo, CopiesValuesAsTheyAreStored) {
-  const fs::path dir = TempDir(), db = dir / "odd.db";
+  const test_support::TTempDir dir("dupdemo_test_");
+  const fs::path db = dir / "odd.db";
   MakeDatabase(db,
                "CREATE TABLE t (id INTEGER PRIMARY KEY, amount NUMERIC, ok BOOLEAN, at DATE, "
                "n INTEGER, note TEXT);"
@@ -104,7 +92,6 @@ TEST(Dupdemo, CopiesValuesAsTheyAreStored) {
                         "at='2020-01-02 10:30', n=(2 bytes), note='b'"),
             std::string::npos)
       << output;
-  fs::remove_all(dir);
 }
 
 }  // namespace

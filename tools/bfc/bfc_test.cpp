@@ -9,6 +9,7 @@
 #include <string>
 
 #include "blowfish/Blowfish.h"
+#include "tests/support/RunProgram_posix.h"
 
 namespace glint {
 namespace {
@@ -18,43 +19,16 @@ namespace fs = std::filesystem;
 constexpr char kKeyHex[] = "00112233445566778899AABBCCDDEEFF";
 constexpr char kIVHex[] = "0001020304050607";
 
-struct TRun {
-  int Status;
-  std::string Out;
-  std::string Err;
-};
+using test_support::ReadFile;
+using test_support::TRunResult;
+using test_support::WriteFile;
 
-class Bfc : public testing::Test {
+class Bfc : public test_support::TTempDirTest {
  protected:
-  void SetUp() override {
-    FDir = fs::temp_directory_path() / ("bfc_test_" + std::to_string(std::random_device{}()));
-    fs::create_directories(FDir);
-  }
-  void TearDown() override { fs::remove_all(FDir); }
-
-  std::string Path(const std::string& name) const { return (FDir / name).string(); }
-
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void Write(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-  }
-
   // Runs bfc with `args` (shell words), standard input from `input` when given.
-  TRun Run(const std::string& args, const std::string* input = nullptr) const {
-    std::string command = std::string("'") + GLINT_BFC_PATH + "' " + args;
-    if (input) {
-      Write(Path("stdin"), *input);
-      command += " < '" + Path("stdin") + "'";
-    }
-    command += " > '" + Path("stdout") + "' 2> '" + Path("stderr") + "'";
-    const int status = std::system(command.c_str());
-    return {WEXITSTATUS(status), Read(Path("stdout")), Read(Path("stderr"))};
+  TRunResult Run(const std::string& args, const std::string* input = nullptr) const {
+    return test_support::RunProgram(std::string("'") + GLINT_BFC_PATH + "' " + args, FDir, input);
   }
-
-  fs::path FDir;
 };
 
 std::string RandomBytes(std::size_t size) {
@@ -66,32 +40,32 @@ std::string RandomBytes(std::size_t size) {
 
 TEST_F(Bfc, FilesRoundTripInEveryMode) {
   const std::string plain = RandomBytes(10000);
-  Write(Path("plain"), plain);
+  WriteFile(Path("plain"), plain);
   for (const char* mode : {"ecb", "cbc", "cfb", "ofb"}) {
     SCOPED_TRACE(mode);
     const std::string keys =
         std::string("--mode ") + mode + " --key-hex " + kKeyHex + " --iv-hex " + kIVHex + " ";
     ASSERT_EQ(Run("encrypt " + keys + Path("plain") + " " + Path("cipher")).Status, 0);
-    EXPECT_EQ(Read(Path("cipher")).size(), 10000u + 8u);
+    EXPECT_EQ(ReadFile(Path("cipher")).size(), 10000u + 8u);
     // Through standard input and output as well.
-    const std::string cipher = Read(Path("cipher"));
-    const TRun piped = Run("decrypt " + keys, &cipher);
+    const std::string cipher = ReadFile(Path("cipher"));
+    const TRunResult piped = Run("decrypt " + keys, &cipher);
     ASSERT_EQ(piped.Status, 0) << piped.Err;
     EXPECT_EQ(piped.Out, plain);
     ASSERT_EQ(Run("decrypt " + keys + Path("cipher") + " " + Path("cipher")).Status, 0);
-    EXPECT_EQ(Read(Path("cipher")), plain);
+    EXPECT_EQ(ReadFile(Path("cipher")), plain);
   }
 }
 
 TEST_F(Bfc, FailedDecryptionWritesNothing) {
-  Write(Path("target"), "precious");
-  Write(Path("junk"), RandomBytes(64));
+  WriteFile(Path("target"), "precious");
+  WriteFile(Path("junk"), RandomBytes(64));
   const std::string keys = std::string("--key-hex ") + kKeyHex + " --iv-hex " + kIVHex + " ";
-  TRun run = Run("decrypt " + keys + Path("junk") + " " + Path("target"));
+  TRunResult run = Run("decrypt " + keys + Path("junk") + " " + Path("target"));
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Err.find("not a valid ciphertext"), std::string::npos) << run.Err;
   EXPECT_NE(run.Err.find("-3"), std::string::npos);
-  EXPECT_EQ(Read(Path("target")), "precious");
+  EXPECT_EQ(ReadFile(Path("target")), "precious");
   run = Run("decrypt " + keys + Path("junk"));
   EXPECT_EQ(run.Status, 1);
   EXPECT_TRUE(run.Out.empty());
@@ -102,7 +76,7 @@ TEST_F(Bfc, FailedDecryptionWritesNothing) {
   run = Run("decrypt " + keys + Path("missing") + " " + Path("target"));
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Err.find("missing"), std::string::npos) << run.Err;
-  EXPECT_EQ(Read(Path("target")), "precious");
+  EXPECT_EQ(ReadFile(Path("target")), "precious");
 }
 
 // OUT.bfc-partial was once the fixed temporary, opened with truncation, so a link of that
@@ -112,29 +86,28 @@ TEST_F(Bfc, AFileOrLinkAtTheOldTemporaryNameIsLeftAlone) {
   const std::string plain = RandomBytes(100);
   const std::string junk = RandomBytes(64);
   const std::string partial = Path("out.bfc-partial");
-  Write(Path("victim"), "victim's data");
   for (const bool link : {true, false}) {
     SCOPED_TRACE(link ? "link" : "file");
     fs::remove(partial);
     if (link) {
-      fs::create_symlink(Path("victim"), partial);
+      test_support::PlantLinkToVictim(FDir, partial);
     } else {
-      Write(partial, "someone's partial file");
+      WriteFile(partial, "someone's partial file");
     }
     EXPECT_EQ(Run("decrypt " + keys + "- " + Path("out"), &junk).Status, 1);
-    const TRun run = Run("encrypt " + keys + "- " + Path("out"), &plain);
+    const TRunResult run = Run("encrypt " + keys + "- " + Path("out"), &plain);
     ASSERT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(Read(Path("out")).size(), 104u);
-    EXPECT_EQ(Read(Path("victim")), "victim's data");
+    EXPECT_EQ(ReadFile(Path("out")).size(), 104u);
+    EXPECT_EQ(ReadFile(Path("victim")), test_support::kVictimData);
     EXPECT_EQ(fs::is_symlink(partial), link);
     if (!link) {
-      EXPECT_EQ(Read(partial), "someone's partial file");
+      EXPECT_EQ(ReadFile(partial), "someone's partial file");
     }
   }
 }
 
 TEST_F(Bfc, StringsAndMacAgreeWithTheComponent) {
-  TRun run = Run(std::string("encrypt --key secret --iv salt --string 'hello, world'"));
+  TRunResult run = Run(std::string("encrypt --key secret --iv salt --string 'hello, world'"));
   ASSERT_EQ(run.Status, 0) << run.Err;
   TBlowfish bf;
   bf.SetCipherMode(CBC);
@@ -149,7 +122,7 @@ TEST_F(Bfc, StringsAndMacAgreeWithTheComponent) {
   EXPECT_EQ(Run("decrypt --key wrong --iv salt --string '" + expected + "'").Status, 1);
 
   const std::string data = RandomBytes(3000);
-  Write(Path("data"), data);
+  WriteFile(Path("data"), data);
   run = Run("mac --key secret --iv salt " + Path("data"));
   ASSERT_EQ(run.Status, 0) << run.Err;
   std::string cipher, mac;
@@ -163,7 +136,7 @@ TEST_F(Bfc, StringsAndMacAgreeWithTheComponent) {
 TEST_F(Bfc, UsageErrorsExplainThemselves) {
   EXPECT_EQ(Run("--help").Status, 0);
   EXPECT_NE(Run("--help").Out.find("bfc encrypt"), std::string::npos);
-  TRun run = Run("encrypt --key k --mode cfb");
+  TRunResult run = Run("encrypt --key k --mode cfb");
   EXPECT_EQ(run.Status, 2);
   EXPECT_NE(run.Err.find("needs an IV"), std::string::npos) << run.Err;
   EXPECT_EQ(Run("encrypt --iv x").Status, 2);

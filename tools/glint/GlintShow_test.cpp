@@ -11,10 +11,13 @@
 
 #include "monitor/GlintExp.h"
 #include "tests/support/ReportGenerator.h"
+#include "tests/support/TestSupport.h"
 #include "ui/headless/Headless.h"
 
 namespace glint {
 namespace {
+
+using test_support::BareReport;
 
 std::string ReadFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
@@ -63,8 +66,7 @@ TEST(GlintShow, ShortTextRaisesTheParseError) {
 // The file is read as the window's File/Open reads it: a zero byte ends
 // the text there as in a delivered message.
 TEST(GlintShow, FileAndMessageWithTheSameBytesShowTheSame) {
-  const std::string bytes = std::string("Report on     : x\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n") +
-                            "A 1 1 a\r\n" + '\0' + "B 2 2 b\r\n";
+  const std::string bytes = BareReport("", "x", "\r\n") + "A 1 1 a\r\n" + '\0' + "B 2 2 b\r\n";
   const std::string file = ::testing::TempDir() + "glint-show-zero.gln";
   std::ofstream(file, std::ios::binary) << bytes;
   std::ostringstream fromFile, fromMessage;
@@ -87,8 +89,9 @@ TEST(GlintShow, JsonStringEscapesControlsQuotesAndHighBytes) {
 TEST(GlintShow, TableMarksDetailRowsAndIndentsTheirLines) {
   TReportView view;
   view.LoadText(
-      "Report on     : prog\n\n\n\n\n\n\n\n\nMain 12 64 o: TList\n Main 12\n\n"
-      "LongUnitName 7 8 x\nUnit Map:\nMain M.pas\n");
+      BareReport("Main 12 64 o: TList\n Main 12\n\n"
+                 "LongUnitName 7 8 x\nUnit Map:\nMain M.pas\n",
+                 "prog"));
   std::ostringstream out;
   WriteTable(view, out);
   std::string text = out.str();
@@ -102,7 +105,7 @@ TEST(GlintShow, TableMarksDetailRowsAndIndentsTheirLines) {
 TEST(GlintShow, TableColumnsStopAtTheCapAndLongCellsStayWhole) {
   const std::string huge(100000, 'U');
   TReportView view;
-  view.LoadText("Report on     : prog\n\n\n\n\n\n\n\n\n" + huge + " 1 2 x\nA 3 4 y\n");
+  view.LoadText(BareReport("", "prog") + huge + " 1 2 x\nA 3 4 y\n");
   std::ostringstream out;
   WriteTable(view, out);
   const std::string text = out.str();
@@ -114,7 +117,7 @@ TEST(GlintShow, TableColumnsStopAtTheCapAndLongCellsStayWhole) {
 
 TEST(GlintShow, SortClicksTitlesInOrderAndRowsKeepTheirDetails) {
   TReportView view;
-  view.LoadText("Report on     : p\n\n\n\n\n\n\n\n\nB 7 8 x\n B 7\n\nA 9 64 y\nA 3 64 z\n A 3\n");
+  view.LoadText(BareReport("B 7 8 x\n B 7\n\nA 9 64 y\nA 3 64 z\n A 3\n", "p"));
   EXPECT_EQ(GridColumnOf("bytes"), 2);
   EXPECT_EQ(GridColumnOf("3"), 3);
   EXPECT_EQ(GridColumnOf("4"), -1);
@@ -134,7 +137,7 @@ TEST(GlintShow, SortClicksTitlesInOrderAndRowsKeepTheirDetails) {
             std::string::npos)
       << json;
 
-  view.LoadText("Report on     : p\n\n\n\n\n\n\n\n\nA $1F 1 x\nB 2 2 y\n");
+  view.LoadText(BareReport("A $1F 1 x\nB 2 2 y\n", "p"));
   EXPECT_THROW(view.ClickTitle(1), EConvertError);
 }
 

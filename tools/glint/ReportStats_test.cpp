@@ -9,12 +9,15 @@
 
 #include "monitor/Report.h"
 #include "tests/support/ReportGenerator.h"
+#include "tests/support/TestSupport.h"
 #include "tools/glint/Commands.h"
 
 namespace glint {
 namespace {
 
-constexpr const char* kHeader = "Report on     : p\n\n\n\n\n\n\n\n\n";
+using test_support::BareReport;
+
+const std::string kHeader = BareReport("", "p");
 
 std::vector<TAllocation> RowsOf(const std::string& text) { return AllocationsOf(TReport(text)); }
 
