@@ -24,6 +24,7 @@ struct TGlintCommand {
 };
 
 TGlintCommand ShowCommand();
+TGlintCommand HtmlCommand();
 // summary, diff and check.
 std::vector<TGlintCommand> StatsCommands();
 // Adds the commands only this platform has.

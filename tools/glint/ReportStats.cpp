@@ -164,6 +164,18 @@ void TLeakCount::Add(const TLeakCount& other) {
   UnknownSize += other.UnknownSize;
 }
 
+std::string BytesText(const TLeakCount& count) {
+  return (count.BytesOverflow ? "more than " : "") + std::to_string(count.Bytes);
+}
+
+std::string CountText(const TLeakCount& count) {
+  std::string text = std::to_string(count.Allocations) +
+                     (count.Allocations == 1 ? " allocation, " : " allocations, ") +
+                     BytesText(count) + " bytes";
+  if (count.UnknownSize) text += ", " + std::to_string(count.UnknownSize) + " of unknown size";
+  return text;
+}
+
 std::vector<TAllocation> AllocationsOf(const TReport& report) {
   std::vector<TAllocation> rows;
   rows.reserve(report.RowCount());
@@ -179,15 +191,19 @@ std::vector<TAllocation> AllocationsOf(const TReport& report) {
   return rows;
 }
 
-std::vector<TSiteSummary> Summarize(const std::vector<TAllocation>& allocations, bool byLine) {
-  TSiteTable sites(allocations.size());
+namespace {
+
+// Sites counted from what `forEach` hands over: each allocation with its
+// unit and line.
+template <class ForEach>
+std::vector<TSiteSummary> SummarizeSites(std::size_t expected, bool byLine, ForEach forEach) {
+  TSiteTable sites(expected);
   std::vector<TLeakCount> counts;
-  for (const TAllocation& a : allocations) {
-    const auto site =
-        static_cast<std::size_t>(sites.Number(a.Unit, byLine ? a.Line : std::string_view()));
+  forEach([&](std::string_view unit, std::string_view line, const TAllocation& a) {
+    const auto site = static_cast<std::size_t>(sites.Number(unit, byLine ? line : std::string_view()));
     if (site == counts.size()) counts.emplace_back();
     counts[site].Add(a);
-  }
+  });
   std::vector<TSiteSummary> out;
   out.reserve(counts.size());
   for (int i = 0; i < sites.Count(); ++i)
@@ -200,6 +216,26 @@ std::vector<TSiteSummary> Summarize(const std::vector<TAllocation>& allocations,
   return out;
 }
 
+}  // namespace
+
+std::vector<TSiteSummary> Summarize(const std::vector<TAllocation>& allocations, bool byLine) {
+  return SummarizeSites(allocations.size(), byLine, [&](const auto& count) {
+    for (const TAllocation& a : allocations) count(a.Unit, a.Line, a);
+  });
+}
+
+std::vector<TSiteSummary> Summarize(const TReport& report, bool byLine) {
+  return SummarizeSites(report.RowCount(), byLine, [&](const auto& count) {
+    TAllocation a;
+    std::string_view cells[4];
+    for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
+      if (!ReadCells(report, row, cells)) continue;
+      ReadSize(cells[2], cells[3], a);
+      count(cells[0], cells[1], a);
+    }
+  });
+}
+
 const char* TSiteDiff::Status() const {
   if (Old.Empty()) return "new";
   if (New.Empty()) return "gone";
@@ -208,6 +244,7 @@ const char* TSiteDiff::Status() const {
 
 struct TDiffBuilder::TEntry {
   int Unit;
+  std::uint32_t Row;  // in its report
   bool KnownSize;
   char Kind;
   bool InNew;
@@ -224,9 +261,10 @@ TDiffBuilder::~TDiffBuilder() = default;
 
 void TDiffBuilder::Add(const std::vector<TAllocation>& rows, bool inNew) {
   FEntries.reserve(FEntries.size() + rows.size());
+  std::uint32_t row = 0;
   for (const TAllocation& a : rows)
     FEntries.push_back(
-        {FKeys->Unit(a.Unit), a.KnownSize, a.Kind, inNew, FKeys->Line(a.Line), a.Bytes});
+        {FKeys->Unit(a.Unit), row++, a.KnownSize, a.Kind, inNew, FKeys->Line(a.Line), a.Bytes});
 }
 
 void TDiffBuilder::Add(const TReport& report, bool inNew) {
@@ -237,18 +275,19 @@ void TDiffBuilder::Add(const TReport& report, bool inNew) {
     if (!ReadCells(report, row, cells)) continue;
     ReadSize(cells[2], cells[3], a);
     FEntries.push_back(
-        {FKeys->Unit(cells[0]), a.KnownSize, a.Kind, inNew, FKeys->Line(cells[1]), a.Bytes});
+        {FKeys->Unit(cells[0]), row, a.KnownSize, a.Kind, inNew, FKeys->Line(cells[1]), a.Bytes});
   }
 }
 
-TReportDiff TDiffBuilder::Finish() {
-  // Allocations that could match lie together once sorted, old ones first;
-  // each run is then counted on both sides.
+TReportDiff TDiffBuilder::Finish(std::vector<std::uint32_t>* addedRows) {
+  // Allocations that could match lie together once sorted, old ones first,
+  // each side in report order; each run is then counted on both sides.
   std::vector<TEntry>& entries = FEntries;
   std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
-    return std::tie(a.Unit, a.Line, a.KnownSize, a.Bytes, a.Kind, a.InNew) <
-           std::tie(b.Unit, b.Line, b.KnownSize, b.Bytes, b.Kind, b.InNew);
+    return std::tie(a.Unit, a.Line, a.KnownSize, a.Bytes, a.Kind, a.InNew, a.Row) <
+           std::tie(b.Unit, b.Line, b.KnownSize, b.Bytes, b.Kind, b.InNew, b.Row);
   });
+  if (addedRows) addedRows->clear();
   TReportDiff diff;
   // One site after the other; within a site, one run of matching
   // allocations after the other.
@@ -273,6 +312,9 @@ TReportDiff TDiffBuilder::Finish() {
       add(now, inNew);
       add(gone, inOld - matched);
       add(added, inNew - matched);
+      if (addedRows)
+        for (std::size_t k = end - (inNew - matched); k < end; ++k)
+          addedRows->push_back(entries[k].Row);
       i = end;
     }
     diff.Old.Add(old);
@@ -295,6 +337,7 @@ TReportDiff TDiffBuilder::Finish() {
     return std::tie(a.Unit, a.Line) < std::tie(b.Unit, b.Line);
   });
   FEntries.clear();
+  if (addedRows) std::sort(addedRows->begin(), addedRows->end());
   return diff;
 }
 

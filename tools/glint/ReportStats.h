@@ -45,6 +45,11 @@ struct TLeakCount {
   bool BytesAbove(std::int64_t limit) const { return BytesOverflow || Bytes > limit; }
 };
 
+// "120", or "more than 9223372036854775807" for a total beyond counting.
+std::string BytesText(const TLeakCount& count);
+// "3 allocations, 120 bytes" plus ", 1 of unknown size" when there are any.
+std::string CountText(const TLeakCount& count);
+
 struct TSiteSummary {
   std::string Unit, Line;  // Line empty when summarised by unit
   TLeakCount Count;
@@ -53,6 +58,8 @@ struct TSiteSummary {
 // Per unit (or per unit and line), largest bytes first, then most
 // allocations, then by name.
 std::vector<TSiteSummary> Summarize(const std::vector<TAllocation>& allocations, bool byLine);
+// The same, straight from the report's rows.
+std::vector<TSiteSummary> Summarize(const TReport& report, bool byLine);
 
 struct TSiteDiff {
   std::string Unit, Line;
@@ -82,7 +89,11 @@ class TDiffBuilder {
   void Add(const std::vector<TAllocation>& rows, bool inNew);
   void Add(const TReport& report, bool inNew);
   // The diff of everything added; the builder is empty again afterwards.
-  TReportDiff Finish();
+  // With `addedRows`, also the rows of the NEW report (report order, from
+  // 0) that are its added allocations: of allocations that match each
+  // other, the surplus counts from the last in report order, so the first
+  // ones are taken as those OLD had.
+  TReportDiff Finish(std::vector<std::uint32_t>* addedRows = nullptr);
 
  private:
   struct TEntry;

@@ -84,6 +84,27 @@ TEST(ReportStats, DiffReportsEachAddedGoneAndChangedSiteOnce) {
   EXPECT_TRUE(diff.HasNewLeaks());
 }
 
+// The rows a page marks as added: of allocations that match each other,
+// the last ones in NEW's report order are the surplus; blank rows never are.
+TEST(ReportStats, DiffNamesTheAddedRowsOfNew) {
+  const TReport oldReport(kHeader + "A 1 8 o: T\nB 2 8 s: x\nA 1 8 o: T\nC 3 n/a m: 00\n");
+  const TReport newReport(kHeader +
+                          "A 1 8 o: T\nX 9 4 o: T\nA 1 8 o: T\n\t\nA 1 8 o: T\n"  // rows 0-4
+                          "C 3 n/a m: 00\nC 3 n/a m: 00\nB 2 8 o: x\n");       // rows 5-7
+  TDiffBuilder builder;
+  builder.Add(oldReport, false);
+  builder.Add(newReport, true);
+  std::vector<std::uint32_t> added{99};
+  const TReportDiff diff = builder.Finish(&added);
+  EXPECT_EQ(added, (std::vector<std::uint32_t>{1, 4, 6, 7}));
+  EXPECT_EQ(diff.Added.Allocations, static_cast<std::int64_t>(added.size()));
+
+  builder.Add(newReport, false);
+  builder.Add(newReport, true);
+  builder.Finish(&added);
+  EXPECT_TRUE(added.empty());
+}
+
 std::string Write(const std::string& name, const std::string& text) {
   const std::string path = ::testing::TempDir() + name;
   std::ofstream(path, std::ios::binary) << text;

@@ -57,20 +57,6 @@ json CountJson(const TLeakCount& count) {
   return out;
 }
 
-// "120", or "more than 9223372036854775807" for a total beyond counting.
-std::string BytesText(const TLeakCount& count) {
-  return (count.BytesOverflow ? "more than " : "") + std::to_string(count.Bytes);
-}
-
-// "3 allocations, 120 bytes" plus ", 1 of unknown size" when there are any.
-std::string CountText(const TLeakCount& count) {
-  std::string text = std::to_string(count.Allocations) +
-                     (count.Allocations == 1 ? " allocation, " : " allocations, ") +
-                     BytesText(count) + " bytes";
-  if (count.UnknownSize) text += ", " + std::to_string(count.UnknownSize) + " of unknown size";
-  return text;
-}
-
 std::string SiteText(const std::string& unit, const std::string& line) {
   return line.empty() ? unit : unit + " " + line;
 }
@@ -110,13 +96,12 @@ int RunSummary(const std::vector<std::string>& args) {
   app.add_flag("--json", asJson);
   return WithOptions("summary", app, args, [&] {
     std::string header[4];
-    std::vector<TAllocation> rows;
+    const bool byLine = by == "line";
+    std::vector<TSiteSummary> sites;
     WithReport(file, [&](const TReport& report) {
       for (int i = 0; i < 4; ++i) header[i] = report.Header(i);
-      rows = AllocationsOf(report);
+      sites = Summarize(report, byLine);
     });
-    const bool byLine = by == "line";
-    const std::vector<TSiteSummary> sites = Summarize(rows, byLine);
     TLeakCount total;
     for (const TSiteSummary& site : sites) total.Add(site.Count);
     if (asJson) {

@@ -21,6 +21,7 @@ void PrintHelp(const std::vector<glint::TGlintCommand>& commands, std::ostream& 
 int main(int argc, char** argv) {
   std::vector<glint::TGlintCommand> commands{glint::ShowCommand()};
   for (auto& command : glint::StatsCommands()) commands.push_back(std::move(command));
+  commands.push_back(glint::HtmlCommand());
   glint::AddPlatformCommands(commands);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
