@@ -112,8 +112,13 @@ class PageTest(unittest.TestCase):
             "AB 2 -2147483648 o: ", "abc 10 5 s: b"]))
         numeric = self.tmp.file("numeric.gln", report_text(
             ["U%d %d %d o: T%d" % (i % 3, (i * 7) % 11, (i * 13) % 5, i % 4) for i in range(40)]))
+        # Numbers just past 32 bits, which sort the column as characters, and
+        # letters past ASCII, which upper-casing leaves alone.
+        bounds = self.tmp.file("bounds.gln", report_text([
+            "a -2147483649 2147483648 o: \xe0", "B 10 9 o: \xd8", "c 9 10 o: \xff", "D 3 100 o: \xfe",
+            "\xe9 2 5 o: \xb5", "\xc9 1 7 o: m"]))
         reports = [os.path.join(SAMPLES, f) for f in sorted(os.listdir(SAMPLES)) if f != "too-short.gln"]
-        reports += [made, mixed, numeric]
+        reports += [made, mixed, numeric, bounds]
         for report in reports:
             for clicks in ([0], [1], [2], [3], [2, 0, 3, 1]):
                 with self.subTest(report=os.path.basename(report), clicks=clicks):
@@ -238,6 +243,31 @@ class PageTest(unittest.TestCase):
         count = self.browser.find_element("id", "count").text
         self.assertEqual(count, "100000 rows")
         self.browser.save_screenshot(os.path.join(SHOTS, "large-100000-rows.png"))
+
+
+    def test_scrolling_reaches_every_row_of_a_very_long_report(self):
+        # 400,000 rows are taller than an element may be: the scroll position
+        # maps onto the rows in proportion, and the last row must still show.
+        report = self.tmp.file("long.gln")
+        run([GEN_REPORT, "--rows", "400000", "--detail-every", "0", report]).check_returncode()
+        with open(report, "rb") as f:
+            lines = f.read().decode("latin-1").split("\r\n")
+        rows = [line.split(" ", 3) for line in lines[9:lines.index("Unit Map:") - 1]]
+        self.assertEqual(len(rows), 400000)
+        self.page(report)
+        for fraction in (0.0, 0.37, 1.0):
+            with self.subTest(fraction=fraction):
+                shown = self.browser.execute_async_script("""
+                    const done = arguments[1], grid = document.getElementById('grid');
+                    grid.scrollTop = (grid.scrollHeight - grid.clientHeight) * arguments[0];
+                    requestAnimationFrame(() => requestAnimationFrame(() => done(
+                      [...document.querySelectorAll('#rows .row:not([hidden])')].map(
+                        (d) => [Number(d.dataset.pos), [...d.children].map((s) => s.textContent)]))));""", fraction)
+                first = shown[0][0]
+                self.assertEqual([p for p, _ in shown], list(range(first, first + len(shown))))
+                self.assertEqual([c for _, c in shown], rows[first:first + len(shown)])
+                if fraction == 1.0:
+                    self.assertEqual(shown[-1][0], len(rows) - 1)
 
 
 class CommandTest(unittest.TestCase):
