@@ -21,7 +21,7 @@ constexpr std::size_t kTopSites = 15;
 // The page goes to the sink in blocks of about this size.
 constexpr std::size_t kBlock = 1 << 20;
 
-TJson CountJson(const TLeakCount& count) {
+TJson CountWithText(const TLeakCount& count) {
   return {{"allocations", count.Allocations},
           {"bytes", count.Bytes},
           {"unknownSize", count.UnknownSize},
@@ -33,7 +33,7 @@ TJson SitesJson(const std::vector<TSiteSummary>& sites, std::size_t shown, bool 
   for (std::size_t i = 0; i < std::min(shown, sites.size()); ++i) {
     TJson site = {{"unit", Latin1ToUtf8(sites[i].Unit)}};
     if (withLine) site["line"] = Latin1ToUtf8(sites[i].Line);
-    site.update(CountJson(sites[i].Count));
+    site.update(CountWithText(sites[i].Count));
     out.push_back(std::move(site));
   }
   return out;
@@ -83,18 +83,18 @@ TJson MetaJson(const TReport& report, const THtmlBaseline* baseline) {
                 {"units", SitesJson(units, kChartUnits, false)},
                 {"otherUnits", nullptr},
                 {"sites", SitesJson(Summarize(report, true), kTopSites, true)},
-                {"total", CountJson(total)},
+                {"total", CountWithText(total)},
                 {"baseline", nullptr}};
   if (units.size() > kChartUnits) {
-    meta["otherUnits"] = CountJson(others);
+    meta["otherUnits"] = CountWithText(others);
     meta["otherUnits"]["units"] = units.size() - kChartUnits;
   }
   if (baseline) {
     const TReportDiff& diff = baseline->Diff;
     meta["baseline"] = {{"name", Latin1ToUtf8(baseline->Name)},
-                        {"added", CountJson(diff.Added)},
-                        {"gone", CountJson(diff.Gone)},
-                        {"old", CountJson(diff.Old)},
+                        {"added", CountWithText(diff.Added)},
+                        {"gone", CountWithText(diff.Gone)},
+                        {"old", CountWithText(diff.Old)},
                         {"addedRows", RunsJson(baseline->AddedRows)}};
   }
   return meta;
