@@ -9,12 +9,24 @@
 #include <string>
 #include <vector>
 
+#include "monitor/Report.h"
+
 namespace glint {
 
 // Exit statuses shared by every command.
 constexpr int kExitOk = 0;
 constexpr int kExitRejected = 1;  // the report text was rejected by the parse
 constexpr int kExitFailed = 2;    // bad usage, or a file that cannot be read
+
+// What ends a command with the exit status 2: a file that cannot be read
+// or is not a report (with the parse's own message), or bad usage.
+struct TCommandError {
+  std::string Message;
+};
+
+// Reads a report file; raises TCommandError when it cannot be read or the
+// parse rejects it, naming the file.
+TReport ReadReportFile(const std::string& fileName);
 
 struct TGlintCommand {
   std::string Name;

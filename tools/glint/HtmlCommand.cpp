@@ -15,30 +15,12 @@ namespace glint {
 
 namespace {
 
-// A report that cannot be read or is rejected, named as the other commands
-// name it; exit status 2.
-struct TReadError {
-  std::string Message;
-};
-
-TReport ReadReport(const std::string& fileName) {
-  try {
-    return TReport::LoadFromFile(fileName);
-  } catch (const EInOutError& e) {
-    throw TReadError{e.Message()};
-  } catch (const EStringListError& e) {
-    throw TReadError{fileName + ": " + e.Message()};
-  } catch (const std::bad_alloc&) {
-    throw TReadError{fileName + ": " + kOutOfMemoryText};
-  }
-}
-
 // The baseline is held only while its rows are counted.
 THtmlBaseline BaselineOf(const std::string& oldFile, const TReport& report) {
   THtmlBaseline baseline;
   baseline.Name = oldFile;
   TDiffBuilder builder;
-  builder.Add(ReadReport(oldFile), false);
+  builder.Add(ReadReportFile(oldFile), false);
   builder.Add(report, true);
   baseline.Diff = builder.Finish(&baseline.AddedRows);
   return baseline;
@@ -61,10 +43,10 @@ int RunHtml(const std::vector<std::string>& args) {
   std::unique_ptr<THtmlBaseline> baseline;
   TReport report;
   try {
-    report = ReadReport(file);
+    report = ReadReportFile(file);
     if (!baselineFile.empty())
       baseline = std::make_unique<THtmlBaseline>(BaselineOf(baselineFile, report));
-  } catch (const TReadError& e) {
+  } catch (const TCommandError& e) {
     std::cerr << "glint html: " << e.Message << '\n';
     return kExitFailed;
   }

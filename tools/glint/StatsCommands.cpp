@@ -21,25 +21,11 @@ namespace {
 
 using json = TJson;
 
-// What ends a command with the exit status 2: a file that cannot be read
-// or is not a report (with the parse's own message), or bad usage.
-struct TCommandError {
-  std::string Message;
-};
-
 // Reads a report and hands it to `use`; one report at a time, each gone
 // before the next is read.
 template <class Use>
 void WithReport(const std::string& fileName, Use use) {
-  try {
-    use(TReport::LoadFromFile(fileName));
-  } catch (const EInOutError& e) {
-    throw TCommandError{e.Message()};
-  } catch (const EStringListError& e) {
-    throw TCommandError{fileName + ": " + e.Message()};
-  } catch (const std::bad_alloc&) {
-    throw TCommandError{fileName + ": " + kOutOfMemoryText};
-  }
+  use(ReadReportFile(fileName));
 }
 
 TReportDiff DiffFiles(const std::string& oldFile, const std::string& newFile) {
@@ -248,6 +234,18 @@ int RunCheck(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+TReport ReadReportFile(const std::string& fileName) {
+  try {
+    return TReport::LoadFromFile(fileName);
+  } catch (const EInOutError& e) {
+    throw TCommandError{e.Message()};
+  } catch (const EStringListError& e) {
+    throw TCommandError{fileName + ": " + e.Message()};
+  } catch (const std::bad_alloc&) {
+    throw TCommandError{fileName + ": " + kOutOfMemoryText};
+  }
+}
 
 std::vector<TGlintCommand> StatsCommands() {
   return {
