@@ -6,6 +6,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 #include GLINT_ODBC_HEADER
 
@@ -89,27 +90,38 @@ TFieldType TypeOf(SQLSMALLINT sqlType) {
   }
 }
 
-// What the kit knows of a DBMS, by its name as SQLGetInfo gives it: the query that reads
-// the key the database assigned to this connection's last insert, and whether a one-column
-// INTEGER primary key is assigned by the database though the driver does not say so (SQLite's
-// rowid alias, which its driver reports as auto-assigned only with AUTOINCREMENT).
+// What the kit knows of a DBMS, by its name as SQLGetInfo gives it:
+// - LastIdentity: the query that reads the key the database assigned to this connection's
+//   last insert;
+// - IntegerKeyAssigned: a one-column INTEGER primary key is assigned by the database though
+//   the driver does not say so (SQLite's rowid alias, which its driver reports as
+//   auto-assigned only with AUTOINCREMENT);
+// - Untyped: the type name the driver reports for a column declared without a type, which
+//   may hold any value: a Blob field, read and written as bytes;
+// - Loose: any column may hold any value, so numbers are read as text and kept as stored
+//   when their field's type cannot hold them (SQLite's driver reads 'n/a' in a REAL column
+//   as 0.0, and an integer past 2^53 as a rounded double), and character data is read as
+//   binary, which gives its bytes unchanged where reading it as characters turns a blob
+//   kept in a text column into hex digits.
 struct TDbmsTraits {
   const char* Name;
   const char* LastIdentity;
   bool IntegerKeyAssigned;
+  const char* Untyped;
+  bool Loose;
 };
 
 TDbmsTraits TraitsOf(const std::string& dbms) {
   constexpr TDbmsTraits kTraits[] = {
-      {"SQLite", "SELECT last_insert_rowid()", true},
-      {"MySQL", "SELECT LAST_INSERT_ID()", false},
-      {"MariaDB", "SELECT LAST_INSERT_ID()", false},
-      {"Microsoft SQL Server", "SELECT @@IDENTITY", false},
-      {"PostgreSQL", "SELECT lastval()", false},
+      {"SQLite", "SELECT last_insert_rowid()", true, "varchar", true},
+      {"MySQL", "SELECT LAST_INSERT_ID()", false, nullptr, false},
+      {"MariaDB", "SELECT LAST_INSERT_ID()", false, nullptr, false},
+      {"Microsoft SQL Server", "SELECT @@IDENTITY", false, nullptr, false},
+      {"PostgreSQL", "SELECT lastval()", false, nullptr, false},
   };
   for (const TDbmsTraits& traits : kTraits)
     if (dbms == traits.Name) return traits;
-  return {"", "", false};
+  return {"", "", false, nullptr, false};
 }
 
 // The bytes of column `column` of the current row, text (`cType` SQL_C_CHAR) or binary;
@@ -134,10 +146,10 @@ bool ReadBytes(const THandle& stmt, SQLUSMALLINT column, SQLSMALLINT cType, std:
 
 // Column `column` of the current row as a field of `type` holds it, else as stored text.
 // Integers and dates come as text, which is exact in every driver; floats as doubles.
-TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type,
+TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type, bool loose,
                  const std::string& what, const std::string& table) {
   std::string bytes;
-  if (type == TFieldType::Float) {
+  if (type == TFieldType::Float && !loose) {
     double d = 0;
     SQLLEN length = 0;
     const SQLRETURN rc = SQLGetData(stmt.Get(), column, SQL_C_DOUBLE, &d, 0, &length);
@@ -145,14 +157,30 @@ TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type,
     if (length == SQL_NULL_DATA) return {};
     return d;
   }
-  if (!ReadBytes(stmt, column, type == TFieldType::Blob ? SQL_C_BINARY : SQL_C_CHAR, bytes, what,
-                 table))
+  const bool binary = type == TFieldType::Blob || (type == TFieldType::Text && loose);
+  if (!ReadBytes(stmt, column, binary ? SQL_C_BINARY : SQL_C_CHAR, bytes, what, table))
     return {};
   if (type == TFieldType::Integer) {
     std::int64_t i = 0;
     const char* end = bytes.data() + bytes.size();
     auto [ptr, ec] = std::from_chars(bytes.data(), end, i);
     if (ec == std::errc() && ptr == end && !bytes.empty()) return i;
+    return TStoredValue{std::move(bytes)};
+  }
+  if (type == TFieldType::Float) {
+    const char* end = bytes.data() + bytes.size();
+    std::int64_t i = 0;
+    double d = 0;
+    if (auto [ptr, ec] = std::from_chars(bytes.data(), end, i); ec == std::errc() && ptr == end) {
+      // A double that reads back as the same integer, else the integer as stored.
+      const double asDouble = static_cast<double>(i);
+      if (i != std::numeric_limits<std::int64_t>::min() && asDouble < 0x1p63 &&
+          static_cast<std::int64_t>(asDouble) == i)
+        return asDouble;
+      return TStoredValue{i};
+    }
+    if (auto [ptr, ec] = std::from_chars(bytes.data(), end, d); ec == std::errc() && ptr == end)
+      return d;
     return TStoredValue{std::move(bytes)};
   }
   if (type == TFieldType::Date) {
@@ -184,6 +212,7 @@ struct TOdbcTable::TOpenState {
   std::vector<SQLSMALLINT> SqlTypes;  // per field, as the driver described the column
   std::vector<int> Written;           // the fields INSERT and UPDATE bind, in order
   int Key = -1;                       // the one-column integer primary key, if any
+  bool Loose = false;  // see TDbmsTraits
   std::unique_ptr<THandle> Insert, Update, Fetch, LastId;
   // What the bound parameters point at until the statement has run.
   std::vector<SQLLEN> Lengths;
@@ -279,6 +308,7 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
   SQLSMALLINT columns = 0;
   check(*describe, SQLNumResultCols(describe->Get(), &columns));
   const TDbmsTraits traits = TraitsOf(info(SQL_DBMS_NAME));
+  open->Loose = traits.Loose;
   std::vector<bool> autoUnique;
   for (SQLUSMALLINT i = 1; i <= columns; ++i) {
     SQLCHAR columnName[256] = {};
@@ -293,7 +323,9 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
     SQLColAttribute(describe->Get(), i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeLength,
                     nullptr);
     if (traits.IntegerKeyAssigned && UpperCase(typeName) == "INTEGER") isAuto = SQL_TRUE;
-    defs.push_back({reinterpret_cast<const char*>(columnName), TypeOf(sqlType), false});
+    const bool untyped = traits.Untyped && std::string(typeName) == traits.Untyped;
+    defs.push_back({reinterpret_cast<const char*>(columnName),
+                    untyped ? TFieldType::Blob : TypeOf(sqlType), false});
     open->SqlTypes.push_back(sqlType);
     autoUnique.push_back(isAuto == SQL_TRUE);
   }
@@ -338,7 +370,8 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
     TRecord record{std::vector<TValue>(defs.size()), static_cast<std::int64_t>(records.size())};
     for (std::size_t i = 0; i < defs.size(); ++i)
       record.Values[i] =
-          ReadValue(*read, static_cast<SQLUSMALLINT>(i + 1), defs[i].DataType, what, FTableName);
+          ReadValue(*read, static_cast<SQLUSMALLINT>(i + 1), defs[i].DataType, open->Loose,
+                    what, FTableName);
     if (open->Key >= 0)
       if (auto* id = std::get_if<std::int64_t>(&record.Values[static_cast<std::size_t>(open->Key)]))
         record.Id = *id;
@@ -396,8 +429,9 @@ bool TOdbcTable::InternalFetch(TRecord& record) const {
   if (!SQL_SUCCEEDED(rc)) Fail(fetch, rc, what, FTableName);
   record.Values.resize(static_cast<std::size_t>(FieldCount()));
   for (int i = 0; i < FieldCount(); ++i)
-    record.Values[static_cast<std::size_t>(i)] = ReadValue(
-        fetch, static_cast<SQLUSMALLINT>(i + 1), Fields(i).DataType(), what, FTableName);
+    record.Values[static_cast<std::size_t>(i)] =
+        ReadValue(fetch, static_cast<SQLUSMALLINT>(i + 1), Fields(i).DataType(), open.Loose,
+                  what, FTableName);
   return true;
 }
 
@@ -437,7 +471,10 @@ void TOdbcTable::InternalPost(TRecord& record, bool inserting) {
     } else if (d) {
       bind(SQL_C_DOUBLE, SQL_DOUBLE, 0, d, 0);
     } else if (auto* s = std::get_if<std::string>(&value)) {
-      bindBytes(*s, type == TFieldType::Blob, sqlType);
+      // The SQLite driver ends character data at a NUL: bytes holding one were a blob.
+      const bool blob = type == TFieldType::Blob ||
+                        (open.Loose && s->find('\0') != std::string::npos);
+      bindBytes(*s, blob, blob && type != TFieldType::Blob ? SQL_LONGVARBINARY : sqlType);
     } else if (auto* stored = std::get_if<TStoredValue>(&value)) {
       if (auto* si = std::get_if<std::int64_t>(&stored->Value)) {
         bind(SQL_C_SBIGINT, SQL_BIGINT, 0, si, 0);

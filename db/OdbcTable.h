@@ -7,6 +7,10 @@
 // and TIMESTAMP Date; binary types Blob; any other type Text. A value its field's type cannot
 // hold exactly (a time of day in a TIMESTAMP, text in an integer column of a store that
 // allows it) reads as a TStoredValue holding its text, and is written back as that text.
+// Over SQLite, which keeps any value in any column, numbers are read as text (an integer a
+// double would round stays an integer, 'n/a' in a REAL column stays text), a column declared
+// without a type is a Blob, and text holding a NUL byte is written as a blob. SQLite's
+// driver itself passes doubles through text of 15 significant digits.
 // A one-column integer primary key is the table's key: the records are read in its order,
 // edited by it and read again by it; when the driver reports it auto-assigned it is
 // read-only and the database assigns it on insert (read back with the DBMS's own

@@ -143,6 +143,35 @@ TEST_F(OdbcTable, FailedPostRollsBackAndLaterPostsAreKept) {
   EXPECT_EQ(FTable.FieldByName("s").AsString(), "kept");
 }
 
+// SQLite keeps any value in any column: what a field's type cannot hold is read as stored,
+// copied into a new record, and reads the same from the file again.
+TEST_F(OdbcTable, ValuesAreCopiedAsStored) {
+  const struct {
+    const char *type, *literal, *read;
+  } kCases[] = {
+      {"NUMERIC", "123456789012345678", "stored int 123456789012345678"},
+      {"NUMERIC", "2.5", "float 2.5"},
+      {"REAL", "'n/a'", "stored \"n/a\""},
+      {"INTEGER", "1.5", "stored \"1.5\""},
+      {"DATE", "'2020-01-02 10:30'", "stored \"2020-01-02 10:30\""},
+      {"", "x'00ff'", "\"\\0\\xFF\""},
+      {"TEXT", "x'00ff'", "\"\\0\\xFF\""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.literal);
+    FTable.Close();
+    Open(std::string("DROP TABLE IF EXISTS t; CREATE TABLE t (id INTEGER PRIMARY KEY, v ") + c.type +
+         "); INSERT INTO t (v) VALUES (" + c.literal + ")");
+    EXPECT_EQ(Show(FTable.Fields(1).Value()), c.read);
+    const TValue source = FTable.Fields(1).Value();
+    AddRecord(FTable, {{"v", source}});
+    FTable.Close();
+    FTable.Open();
+    FTable.Last();
+    EXPECT_EQ(Show(FTable.Fields(1).Value()), c.read);
+  }
+}
+
 // A record posted and moved away from is read again by its key; one deleted meanwhile is
 // reported, not shown as empty.
 TEST_F(OdbcTable, PostedRecordsAreReadAgainByTheirKey) {
