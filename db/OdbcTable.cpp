@@ -157,15 +157,20 @@ TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type, bool
     if (length == SQL_NULL_DATA) return {};
     return d;
   }
-  const bool binary = type == TFieldType::Blob || (type == TFieldType::Text && loose);
-  if (!ReadBytes(stmt, column, binary ? SQL_C_BINARY : SQL_C_CHAR, bytes, what, table))
+  if (!ReadBytes(stmt, column, type == TFieldType::Blob || loose ? SQL_C_BINARY : SQL_C_CHAR,
+                 bytes, what, table))
     return {};
+  // Read as bytes, a blob kept in another column shows by its NUL bytes, as no text has one.
+  auto asStored = [&] {
+    const bool blob = loose && bytes.find('\0') != std::string::npos;
+    return TStoredValue{std::move(bytes), blob};
+  };
   if (type == TFieldType::Integer) {
     std::int64_t i = 0;
     const char* end = bytes.data() + bytes.size();
     auto [ptr, ec] = std::from_chars(bytes.data(), end, i);
     if (ec == std::errc() && ptr == end && !bytes.empty()) return i;
-    return TStoredValue{std::move(bytes)};
+    return asStored();
   }
   if (type == TFieldType::Float) {
     const char* end = bytes.data() + bytes.size();
@@ -181,12 +186,12 @@ TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type, bool
     }
     if (auto [ptr, ec] = std::from_chars(bytes.data(), end, d); ec == std::errc() && ptr == end)
       return d;
-    return TStoredValue{std::move(bytes)};
+    return asStored();
   }
   if (type == TFieldType::Date) {
     double date = 0;
     if (TryIsoToDate(bytes, date)) return date;
-    return TStoredValue{std::move(bytes)};
+    return asStored();
   }
   return bytes;
 }

@@ -34,8 +34,8 @@ TOdbcTestFile::~TOdbcTestFile() {
   std::filesystem::remove(FLocalPath, ignored);
 }
 
-std::string TOdbcTestFile::ConnectionString() const {
-  return "Driver=" GLINT_SQLITE_ODBC_DRIVER ";Database=" + FDriverPath;
+std::string TOdbcTestFile::ConnectionStringFor(const std::string& path) {
+  return "Driver=" GLINT_SQLITE_ODBC_DRIVER ";Database=" + path;
 }
 
 std::string TOdbcTestFile::Bytes() const { return test_support::ReadFile(FLocalPath); }

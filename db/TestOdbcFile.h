@@ -15,7 +15,9 @@ class TOdbcTestFile {
   TOdbcTestFile(const TOdbcTestFile&) = delete;
   TOdbcTestFile& operator=(const TOdbcTestFile&) = delete;
 
-  std::string ConnectionString() const;
+  std::string ConnectionString() const { return ConnectionStringFor(FDriverPath); }
+  // The connection string for the SQLite file at `path` (a path of the host).
+  static std::string ConnectionStringFor(const std::string& path);
   std::string Bytes() const;  // the file as it is now
   // Runs SQL statements (separated by ';') on a connection of its own; each failure is a
   // test failure.
