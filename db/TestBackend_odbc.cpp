@@ -26,7 +26,7 @@ struct TOdbcTestTable : TTestTable {
   std::string Stored() const override { return File.Bytes(); }
 };
 
-const bool kAdded = [] {
+const bool kOdbcAdded = [] {
   TestBackends().push_back({"Odbc", []() -> std::unique_ptr<TTestTable> {
                               return std::make_unique<TOdbcTestTable>();
                             }});
