@@ -186,7 +186,7 @@ class GLINT_DUP_API TDataSet : public TComponent {
   // Every record in cursor order; one holding no values (a table has at least one field)
   // was posted and is read from the store by its Id when needed.
   std::vector<TRecord> FRecords;
-  mutable TRecord FShown;      // the values of FRecords[FShownAt] when it holds none
+  mutable TRecord FShown;  // the values of FRecords[FShownAt] when it holds none
   mutable int FShownAt = -1;
   TRecord FBuffer;    // the record being inserted or edited
   int FCurrent = -1;  // index into FRecords; -1 when empty

@@ -56,10 +56,9 @@ class THandle {
   if (state.empty())
     throw EOdbcError(what + ": the ODBC call failed (return code " + std::to_string(rc) + ")", "",
                      0, table);
-  throw EOdbcError(
-      what + ": " + message + " (SQLSTATE " + state + ", native error " + std::to_string(native) +
-          ")",
-      state, native, table);
+  throw EOdbcError(what + ": " + message + " (SQLSTATE " + state + ", native error " +
+                       std::to_string(native) + ")",
+                   state, native, table);
 }
 
 TFieldType TypeOf(SQLSMALLINT sqlType) {
@@ -157,8 +156,8 @@ TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type, bool
     if (length == SQL_NULL_DATA) return {};
     return d;
   }
-  if (!ReadBytes(stmt, column, type == TFieldType::Blob || loose ? SQL_C_BINARY : SQL_C_CHAR,
-                 bytes, what, table))
+  if (!ReadBytes(stmt, column, type == TFieldType::Blob || loose ? SQL_C_BINARY : SQL_C_CHAR, bytes,
+                 what, table))
     return {};
   // Read as bytes, a blob kept in another column shows by its NUL bytes, as no text has one.
   auto asStored = [&] {
@@ -217,7 +216,7 @@ struct TOdbcTable::TOpenState {
   std::vector<SQLSMALLINT> SqlTypes;  // per field, as the driver described the column
   std::vector<int> Written;           // the fields INSERT and UPDATE bind, in order
   int Key = -1;                       // the one-column integer primary key, if any
-  bool Loose = false;  // see TDbmsTraits
+  bool Loose = false;                 // see TDbmsTraits
   std::unique_ptr<THandle> Insert, Update, Fetch, LastId;
   // What the bound parameters point at until the statement has run.
   std::vector<SQLLEN> Lengths;
@@ -277,8 +276,8 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
   const THandle& dbc = *open->Dbc;
   if (dbc.Get() == SQL_NULL_HANDLE) Fail(open->Env, SQL_ERROR, what, FTableName);
   std::string connection = FConnectionString;
-  rc = SQLDriverConnect(dbc.Get(), nullptr, reinterpret_cast<SQLCHAR*>(connection.data()),
-                        SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+  rc = SQLDriverConnect(dbc.Get(), nullptr, reinterpret_cast<SQLCHAR*>(connection.data()), SQL_NTS,
+                        nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
   if (!SQL_SUCCEEDED(rc)) Fail(dbc, rc, what, FTableName);
   open->Connected = true;
 
@@ -319,8 +318,8 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
     SQLCHAR columnName[256] = {};
     SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
     SQLULEN size = 0;
-    check(*describe, SQLDescribeCol(describe->Get(), i, columnName, sizeof columnName,
-                                    &nameLength, &sqlType, &size, &digits, &nullable));
+    check(*describe, SQLDescribeCol(describe->Get(), i, columnName, sizeof columnName, &nameLength,
+                                    &sqlType, &size, &digits, &nullable));
     SQLLEN isAuto = SQL_FALSE;
     SQLColAttribute(describe->Get(), i, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &isAuto);
     char typeName[64] = {};
@@ -365,7 +364,8 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
     assignments += sep + name(defs[i].Name) + " = ?";
     open->Written.push_back(static_cast<int>(i));
   }
-  const std::string keyName = open->Key >= 0 ? name(defs[static_cast<std::size_t>(open->Key)].Name) : "";
+  const std::string keyName =
+      open->Key >= 0 ? name(defs[static_cast<std::size_t>(open->Key)].Name) : "";
 
   auto read = statement();
   sql = "SELECT " + list + " FROM " + table + (keyName.empty() ? "" : " ORDER BY " + keyName);
@@ -374,9 +374,8 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
     check(*read, rc);
     TRecord record{std::vector<TValue>(defs.size()), static_cast<std::int64_t>(records.size())};
     for (std::size_t i = 0; i < defs.size(); ++i)
-      record.Values[i] =
-          ReadValue(*read, static_cast<SQLUSMALLINT>(i + 1), defs[i].DataType, open->Loose,
-                    what, FTableName);
+      record.Values[i] = ReadValue(*read, static_cast<SQLUSMALLINT>(i + 1), defs[i].DataType,
+                                   open->Loose, what, FTableName);
     if (open->Key >= 0)
       if (auto* id = std::get_if<std::int64_t>(&record.Values[static_cast<std::size_t>(open->Key)]))
         record.Id = *id;
@@ -398,8 +397,8 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
                                                      ") VALUES (" + marks + ")");
   if (open->Key >= 0) {
     if (!open->Written.empty())
-      open->Update = prepare("UPDATE " + table + " SET " + assignments + " WHERE " + keyName +
-                             " = ?");
+      open->Update =
+          prepare("UPDATE " + table + " SET " + assignments + " WHERE " + keyName + " = ?");
     open->Fetch = prepare("SELECT " + list + " FROM " + table + " WHERE " + keyName + " = ?");
     std::string last = traits.LastIdentity;
     if (last.empty()) last = "SELECT MAX(" + keyName + ") FROM " + table;
@@ -435,8 +434,8 @@ bool TOdbcTable::InternalFetch(TRecord& record) const {
   record.Values.resize(static_cast<std::size_t>(FieldCount()));
   for (int i = 0; i < FieldCount(); ++i)
     record.Values[static_cast<std::size_t>(i)] =
-        ReadValue(fetch, static_cast<SQLUSMALLINT>(i + 1), Fields(i).DataType(), open.Loose,
-                  what, FTableName);
+        ReadValue(fetch, static_cast<SQLUSMALLINT>(i + 1), Fields(i).DataType(), open.Loose, what,
+                  FTableName);
   return true;
 }
 
@@ -477,8 +476,8 @@ void TOdbcTable::InternalPost(TRecord& record, bool inserting) {
       bind(SQL_C_DOUBLE, SQL_DOUBLE, 0, d, 0);
     } else if (auto* s = std::get_if<std::string>(&value)) {
       // The SQLite driver ends character data at a NUL: bytes holding one were a blob.
-      const bool blob = type == TFieldType::Blob ||
-                        (open.Loose && s->find('\0') != std::string::npos);
+      const bool blob =
+          type == TFieldType::Blob || (open.Loose && s->find('\0') != std::string::npos);
       bindBytes(*s, blob, blob && type != TFieldType::Blob ? SQL_LONGVARBINARY : sqlType);
     } else if (auto* stored = std::get_if<TStoredValue>(&value)) {
       if (auto* si = std::get_if<std::int64_t>(&stored->Value)) {
@@ -532,7 +531,8 @@ void TOdbcTable::InternalPost(TRecord& record, bool inserting) {
   if (open.Key < 0) return;
   if (!inserting) {
     // A key the program wrote may have changed: the record is found by its new value now.
-    if (auto* written = std::get_if<std::int64_t>(&record.Values[static_cast<std::size_t>(open.Key)]))
+    if (auto* written =
+            std::get_if<std::int64_t>(&record.Values[static_cast<std::size_t>(open.Key)]))
       record.Id = *written;
     return;
   }

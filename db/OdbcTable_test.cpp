@@ -33,11 +33,10 @@ TEST_F(OdbcTable, SqlTypesGiveFieldTypesAndTheKey) {
   const struct {
     TFieldType type;
     bool readOnly;
-  } kExpected[] = {{TFieldType::Integer, true}, {TFieldType::Integer, false},
-                   {TFieldType::Float, false},  {TFieldType::Float, false},
-                   {TFieldType::Text, false},   {TFieldType::Text, false},
-                   {TFieldType::Date, false},   {TFieldType::Date, false},
-                   {TFieldType::Blob, false}};
+  } kExpected[] = {
+      {TFieldType::Integer, true}, {TFieldType::Integer, false}, {TFieldType::Float, false},
+      {TFieldType::Float, false},  {TFieldType::Text, false},    {TFieldType::Text, false},
+      {TFieldType::Date, false},   {TFieldType::Date, false},    {TFieldType::Blob, false}};
   ASSERT_EQ(FTable.FieldCount(), 9);
   for (int i = 0; i < 9; ++i) {
     SCOPED_TRACE(FTable.Fields(i).FieldName());
@@ -61,8 +60,8 @@ TEST_F(OdbcTable, ErrorsCarryDiagnosticsAndChangeNothing) {
          t.SetTableName("nosuch");
          t.Open();
        },
-       "Table 'nosuch': [SQLite]no such table: nosuch (1) (SQLSTATE HY000, native error 1)", "HY000",
-       1},
+       "Table 'nosuch': [SQLite]no such table: nosuch (1) (SQLSTATE HY000, native error 1)",
+       "HY000", 1},
       {"not null", "CREATE TABLE t (id INTEGER PRIMARY KEY, s TEXT NOT NULL)",
        [](TOdbcTable& t) {
          t.Open();
@@ -160,8 +159,8 @@ TEST_F(OdbcTable, ValuesAreCopiedAsStored) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.type) + " " + c.literal);
     FTable.Close();
-    Open(std::string("DROP TABLE IF EXISTS t; CREATE TABLE t (id INTEGER PRIMARY KEY, v ") + c.type +
-         "); INSERT INTO t (v) VALUES (" + c.literal + ")");
+    Open(std::string("DROP TABLE IF EXISTS t; CREATE TABLE t (id INTEGER PRIMARY KEY, v ") +
+         c.type + "); INSERT INTO t (v) VALUES (" + c.literal + ")");
     EXPECT_EQ(Show(FTable.Fields(1).Value()), c.read);
     const TValue source = FTable.Fields(1).Value();
     AddRecord(FTable, {{"v", source}});
@@ -177,7 +176,8 @@ TEST_F(OdbcTable, ValuesAreCopiedAsStored) {
 TEST_F(OdbcTable, PostedRecordsAreReadAgainByTheirKey) {
   Open("CREATE TABLE t (id INTEGER PRIMARY KEY, s TEXT, ts TIMESTAMP)");
   AddRecord(FTable, {{"s", "one"}});
-  AddRecord(FTable, {{"s", "two"}, {"ts", TValue(TStoredValue{std::string("2020-01-02 10:30:00")})}});
+  AddRecord(FTable,
+            {{"s", "two"}, {"ts", TValue(TStoredValue{std::string("2020-01-02 10:30:00")})}});
   FTable.First();
   EXPECT_EQ(Values(FTable), (std::vector<std::string>{"int 1", Show("one"), "null"}));
   FTable.Last();

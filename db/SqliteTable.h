@@ -13,8 +13,9 @@
 // Records are read in rowid order when the table opens and stay cached. Post writes one
 // record in a transaction of its own (or within the caller's, when the connection has
 // one open) through statements prepared once per open; the dataset keeps the rowid SQLite
-// gave it and reads the record again by rowid only when the cursor comes back to it. A null field is written as NULL:
-// column defaults do not apply. Edits are written by rowid, so tables WITHOUT ROWID do not open.
+// gave it and reads the record again by rowid only when the cursor comes back to it. A null field
+// is written as NULL: column defaults do not apply. Edits are written by rowid, so tables WITHOUT
+// ROWID do not open.
 //
 // Ownership: a table uses the connection set with SetConnection (not owned; free-notified),
 // or else opens its own on the file named by SetDatabaseName. Closing or freeing a

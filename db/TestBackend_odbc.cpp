@@ -27,9 +27,8 @@ struct TOdbcTestTable : TTestTable {
 };
 
 const bool kOdbcAdded = [] {
-  TestBackends().push_back({"Odbc", []() -> std::unique_ptr<TTestTable> {
-                              return std::make_unique<TOdbcTestTable>();
-                            }});
+  TestBackends().push_back(
+      {"Odbc", []() -> std::unique_ptr<TTestTable> { return std::make_unique<TOdbcTestTable>(); }});
   return true;
 }();
 

@@ -150,15 +150,23 @@ void BM_OdbcPreparedStatements(benchmark::State& state) {
       state.SkipWithError("cannot connect");
       break;
     }
-    SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
+                      0);
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &insert);
     std::string sql = kInsert;
     SQLPrepare(insert, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
     SQLBIGINT item = kItem, quantity = kQuantity;
     double price = kPrice, weight = kWeight;
     SQL_DATE_STRUCT checked{2024, 2, 29};
-    SQLLEN lengths[9] = {0, 0, 0, 0, sizeof kName - 1, sizeof kPlace - 1, 0,
-                         static_cast<SQLLEN>(kLabel.size()), sizeof kNote - 1};
+    SQLLEN lengths[9] = {0,
+                         0,
+                         0,
+                         0,
+                         sizeof kName - 1,
+                         sizeof kPlace - 1,
+                         0,
+                         static_cast<SQLLEN>(kLabel.size()),
+                         sizeof kNote - 1};
     auto bind = [&](SQLUSMALLINT n, SQLSMALLINT cType, SQLSMALLINT sqlType, const void* data) {
       SQLBindParameter(insert, n, SQL_PARAM_INPUT, cType, sqlType, 255, 0, const_cast<void*>(data),
                        lengths[n - 1], &lengths[n - 1]);

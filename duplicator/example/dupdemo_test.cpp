@@ -63,26 +63,26 @@ TEST(Dupdemo, ReportsWhatItDidAndFailsClearly) {
   const test_support::TTempDir dir("dupdemo_test_");
   const fs::path db = dir / "people.db";
   for (const bool odbc : {false, true})
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(std::string(odbc ? "odbc " : "file ") + c.args);
-    MakeDatabase(db,
-                 "CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT CHECK (name <> ''), "
-                 "born DATE, photo);"
-                 "INSERT INTO people VALUES (1, 'Al', NULL, NULL), (2, 'Ann', '1990-01-02', "
-                 "x'00ff01'), (3, 'Cy', NULL, NULL)");
-    const std::string before = ReadFile(db);
-    std::string output;
-    EXPECT_EQ(RunDupdemo(db, std::string("people ") + c.args, output, odbc), c.status) << output;
-    EXPECT_NE(output.find(c.output), std::string::npos) << output;
-    if (c.status != 0) {
-      EXPECT_EQ(ReadFile(db), before);
+    for (const auto& c : kCases) {
+      SCOPED_TRACE(std::string(odbc ? "odbc " : "file ") + c.args);
+      MakeDatabase(db,
+                   "CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT CHECK (name <> ''), "
+                   "born DATE, photo);"
+                   "INSERT INTO people VALUES (1, 'Al', NULL, NULL), (2, 'Ann', '1990-01-02', "
+                   "x'00ff01'), (3, 'Cy', NULL, NULL)");
+      const std::string before = ReadFile(db);
+      std::string output;
+      EXPECT_EQ(RunDupdemo(db, std::string("people ") + c.args, output, odbc), c.status) << output;
+      EXPECT_NE(output.find(c.output), std::string::npos) << output;
+      if (c.status != 0) {
+        EXPECT_EQ(ReadFile(db), before);
+      }
+      TSqliteTable table;
+      table.SetDatabaseName(db.string());
+      table.SetTableName("people");
+      table.Open();
+      EXPECT_EQ(table.RecordCount(), c.rows);
     }
-    TSqliteTable table;
-    table.SetDatabaseName(db.string());
-    table.SetTableName("people");
-    table.Open();
-    EXPECT_EQ(table.RecordCount(), c.rows);
-  }
 }
 
 // SQLite keeps any value in any column; what a column's type cannot hold is copied as stored,
