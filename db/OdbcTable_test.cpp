@@ -171,6 +171,27 @@ TEST_F(OdbcTable, ValuesAreCopiedAsStored) {
   }
 }
 
+// The update found no row: refused and rolled back, so the next post commits on its own.
+TEST_F(OdbcTable, EditOfARecordDeletedMeanwhileIsRefused) {
+  Open("CREATE TABLE t (id INTEGER PRIMARY KEY, s TEXT); INSERT INTO t (s) VALUES ('a')");
+  FTable.Edit();
+  FTable.Fields(1).SetValue("b");
+  FFile.Exec("DELETE FROM t");
+  try {
+    FTable.Post();
+    ADD_FAILURE() << "no exception";
+  } catch (const EOdbcError& e) {
+    EXPECT_EQ(std::string(e.Message()), "Table 't': the record is no longer in the table");
+  }
+  EXPECT_EQ(FTable.State(), TDataSetState::Edit);
+  FTable.Cancel();
+  AddRecord(FTable, {{"s", "c"}});
+  FTable.Close();
+  FTable.Open();
+  EXPECT_EQ(FTable.RecordCount(), 1);
+  EXPECT_EQ(FTable.Fields(1).AsString(), "c");
+}
+
 // A record posted and moved away from is read again by its key; one deleted meanwhile is
 // reported, not shown as empty.
 TEST_F(OdbcTable, PostedRecordsAreReadAgainByTheirKey) {
