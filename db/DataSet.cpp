@@ -60,6 +60,8 @@ void TDataSet::Close() {
   FFields.clear();
   FRecords.clear();
   FBuffer = {};
+  FShown = {};
+  FShownAt = -1;
   FCurrent = -1;
   FState = TDataSetState::Inactive;
 }
@@ -125,8 +127,7 @@ bool TDataSet::Locate(std::string_view fieldName, const TValue& value) {
   const TField& field = FieldByName(fieldName);
   const TValue wanted = field.Fit(value);
   for (int i = 0; i < RecordCount(); ++i) {
-    const TValue& held =
-        FRecords[static_cast<std::size_t>(i)].Values[static_cast<std::size_t>(field.Index())];
+    const TValue& held = RecordValues(i)[static_cast<std::size_t>(field.Index())];
     if (held == wanted || HoldsAsStored(held, value)) {
       MoveTo(i);
       return true;
@@ -136,7 +137,9 @@ bool TDataSet::Locate(std::string_view fieldName, const TValue& value) {
 }
 
 void TDataSet::StartInsert(int position) {
-  FBuffer = TRecord{std::vector<TValue>(FFields.size()), 0};
+  // assign keeps the vector's storage from the record posted before: no allocation per post.
+  FBuffer.Values.assign(FFields.size(), TValue{});
+  FBuffer.Id = 0;
   FInsertAt = position;
   FModified = false;
   FState = TDataSetState::Insert;
@@ -156,7 +159,8 @@ void TDataSet::Edit() {
   CheckActive();
   if (FState != TDataSetState::Browse) return;
   if (FRecords.empty()) DatabaseError("there is no record to edit");
-  FBuffer = FRecords[static_cast<std::size_t>(FCurrent)];
+  FBuffer.Values = RecordValues(FCurrent);
+  FBuffer.Id = FRecords[static_cast<std::size_t>(FCurrent)].Id;
   FModified = false;
   FState = TDataSetState::Edit;
 }
@@ -167,27 +171,48 @@ void TDataSet::Post() {
   const bool inserting = FState == TDataSetState::Insert;
   InternalPost(FBuffer, inserting);
   if (inserting) {
-    FRecords.insert(FRecords.begin() + FInsertAt, std::move(FBuffer));
+    FRecords.insert(FRecords.begin() + FInsertAt, TRecord{{}, FBuffer.Id});
     FCurrent = FInsertAt;
-  } else {
-    FRecords[static_cast<std::size_t>(FCurrent)] = std::move(FBuffer);
   }
-  FBuffer = {};
+  TRecord& entry = FRecords[static_cast<std::size_t>(FCurrent)];
+  entry.Id = FBuffer.Id;
+  if (!entry.Values.empty() || !CanFetch()) {
+    entry.Values.swap(FBuffer.Values);
+  } else {
+    // The posted record stays readable without a read from the store.
+    FShown.Values.swap(FBuffer.Values);
+    FShown.Id = FBuffer.Id;
+    FShownAt = FCurrent;
+  }
   FBof = FEof = false;
   FState = TDataSetState::Browse;
 }
 
 void TDataSet::Cancel() {
   if (FState != TDataSetState::Insert && FState != TDataSetState::Edit) return;
-  FBuffer = {};
   FState = TDataSetState::Browse;
+}
+
+const std::vector<TValue>& TDataSet::RecordValues(int index) const {
+  const TRecord& entry = FRecords[static_cast<std::size_t>(index)];
+  if (!entry.Values.empty()) return entry.Values;
+  if (FShownAt == index) return FShown.Values;
+  FShownAt = -1;
+  FShown.Values.clear();
+  FShown.Id = entry.Id;
+  if (!InternalFetch(FShown)) {
+    FShown.Values.clear();
+    DatabaseError("the record is no longer in the table");
+  }
+  FShownAt = index;
+  return FShown.Values;
 }
 
 const TValue& TDataSet::ValueOf(int field) const {
   const auto i = static_cast<std::size_t>(field);
   if (FState == TDataSetState::Insert || FState == TDataSetState::Edit) return FBuffer.Values[i];
   if (FCurrent < 0) return kNull;
-  return FRecords[static_cast<std::size_t>(FCurrent)].Values[i];
+  return RecordValues(FCurrent)[i];
 }
 
 void TDataSet::SetValueOf(int field, TValue value) {

@@ -5,7 +5,10 @@
 //
 // Ownership: a dataset owns its TField objects, which exist only while it is open.
 // Opening caches every record; Post writes the record to the implementation's store
-// first and then into the cache, so the cache never shows what the store refused.
+// first, so the dataset never shows what the store refused. A store that can read a
+// record again by its Id (InternalFetch) keeps only the Id of each posted record: the
+// posted record stays current and readable, and a posted record moved to again is read
+// from the store, so posting many records costs no memory per record beyond its Id.
 // Failure: misuse and store errors raise EDatabaseError (or a subclass) with a message a
 // user can read; a failed operation leaves the state, the cursor and the data as they were.
 #pragma once
@@ -157,6 +160,12 @@ class GLINT_DUP_API TDataSet : public TComponent {
   // Writes `record` (a new one when `inserting`) and on success sets its Id and the
   // values of the read-only fields the store assigned. Raises, storing nothing, on failure.
   virtual void InternalPost(TRecord& record, bool inserting) = 0;
+  // Whether InternalFetch can read a record again by its Id; posted records are kept whole
+  // when it cannot.
+  virtual bool CanFetch() const { return false; }
+  // Fills record.Values (empty on entry) with the stored record record.Id; false when the
+  // store no longer holds it. Raises on a store error.
+  virtual bool InternalFetch(TRecord& record) const { return false; }
 
   // The dataset's name for messages.
   virtual std::string DisplayName() const;
@@ -170,9 +179,15 @@ class GLINT_DUP_API TDataSet : public TComponent {
   void CheckBrowseMode();
   void StartInsert(int position);
   void MoveTo(int index);
+  // FRecords[index]'s values, read from the store when the cache holds only its Id.
+  const std::vector<TValue>& RecordValues(int index) const;
 
   std::vector<std::unique_ptr<TField>> FFields;
+  // Every record in cursor order; one holding no values (a table has at least one field)
+  // was posted and is read from the store by its Id when needed.
   std::vector<TRecord> FRecords;
+  mutable TRecord FShown;  // the values of FRecords[FShownAt] when it holds none
+  mutable int FShownAt = -1;
   TRecord FBuffer;    // the record being inserted or edited
   int FCurrent = -1;  // index into FRecords; -1 when empty
   int FInsertAt = 0;  // where a posted insert goes in FRecords

@@ -20,10 +20,28 @@ void TMemDataSet::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord
   records = FStore;
 }
 
+namespace {
+
+template <typename Store>
+auto FindId(Store& store, std::int64_t id) {
+  auto it = std::lower_bound(store.begin(), store.end(), id,
+                             [](const TRecord& r, std::int64_t wanted) { return r.Id < wanted; });
+  return it != store.end() && it->Id == id ? it : store.end();
+}
+
+}  // namespace
+
+bool TMemDataSet::InternalFetch(TRecord& record) const {
+  auto it = FindId(FStore, record.Id);
+  if (it == FStore.end()) return false;
+  record.Values = it->Values;
+  return true;
+}
+
 void TMemDataSet::InternalPost(TRecord& record, bool inserting) {
   if (!inserting) {
-    auto it = std::lower_bound(FStore.begin(), FStore.end(), record.Id,
-                               [](const TRecord& r, std::int64_t id) { return r.Id < id; });
+    auto it = FindId(FStore, record.Id);
+    if (it == FStore.end()) DatabaseError("the record is no longer in the table");
     *it = record;
     return;
   }

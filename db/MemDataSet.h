@@ -24,6 +24,8 @@ class GLINT_DUP_API TMemDataSet : public TDataSet {
  protected:
   void InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>& records) override;
   void InternalPost(TRecord& record, bool inserting) override;
+  bool CanFetch() const override { return true; }
+  bool InternalFetch(TRecord& record) const override;
 
  private:
   std::vector<TFieldDef> FDefs;

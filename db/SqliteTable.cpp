@@ -110,7 +110,7 @@ struct TSqliteTable::TOpenState {
   TSqliteConnection* Connection = nullptr;
   std::vector<int> Written;  // the fields INSERT and UPDATE bind, in order
   int Key = -1;              // the INTEGER PRIMARY KEY field, if any
-  TStatement Insert, Update, Begin, Commit, Rollback;
+  TStatement Insert, Update, Fetch, Begin, Commit, Rollback;
   std::vector<std::string> DateText;  // the bound text of Date fields, per written field
 
   sqlite3* Db() const { return Connection->Handle(); }
@@ -258,6 +258,7 @@ void TSqliteTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecor
                                                      ") VALUES (" + marks + ")");
   if (!open->Written.empty())
     open->Update = prepare("UPDATE " + table + " SET " + assignments + " WHERE rowid = ?");
+  open->Fetch = prepare("SELECT " + columns.substr(2) + " FROM " + table + " WHERE rowid = ?");
   open->DateText.resize(open->Written.size());
   open->Begin = prepare("BEGIN");
   open->Commit = prepare("COMMIT");
@@ -274,6 +275,21 @@ void TSqliteTable::InternalClose() {
   }
   FOpen.reset();
   FOwnConnection.reset();
+}
+
+bool TSqliteTable::InternalFetch(TRecord& record) const {
+  sqlite3_stmt* fetch = FOpen->Fetch.get();
+  sqlite3_bind_int64(fetch, 1, record.Id);
+  const int rc = sqlite3_step(fetch);
+  if (rc == SQLITE_ROW) {
+    record.Values.resize(static_cast<std::size_t>(FieldCount()));
+    for (int i = 0; i < FieldCount(); ++i)
+      record.Values[static_cast<std::size_t>(i)] = ReadValue(fetch, i, Fields(i).DataType());
+  }
+  sqlite3_reset(fetch);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+    Fail(FOpen->Db(), rc, "Table '" + FTableName + "'", FTableName);
+  return rc == SQLITE_ROW;
 }
 
 void TSqliteTable::InternalPost(TRecord& record, bool inserting) {

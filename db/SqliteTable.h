@@ -12,9 +12,10 @@
 //
 // Records are read in rowid order when the table opens and stay cached. Post writes one
 // record in a transaction of its own (or within the caller's, when the connection has
-// one open) through statements prepared once per open, and caches the posted record with
-// the rowid SQLite gave it, so nothing is read back. A null field is written as NULL:
-// column defaults do not apply. Edits are written by rowid, so tables WITHOUT ROWID do not open.
+// one open) through statements prepared once per open; the dataset keeps the rowid SQLite
+// gave it and reads the record again by rowid only when the cursor comes back to it. A null field
+// is written as NULL: column defaults do not apply. Edits are written by rowid, so tables WITHOUT
+// ROWID do not open.
 //
 // Ownership: a table uses the connection set with SetConnection (not owned; free-notified),
 // or else opens its own on the file named by SetDatabaseName. Closing or freeing a
@@ -91,6 +92,8 @@ class GLINT_DUP_API TSqliteTable : public TDataSet {
   void InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>& records) override;
   void InternalClose() override;
   void InternalPost(TRecord& record, bool inserting) override;
+  bool CanFetch() const override { return true; }
+  bool InternalFetch(TRecord& record) const override;
   std::string DisplayName() const override;
   void Notification(TComponent* component, TOperation operation) override;
 
