@@ -8,6 +8,8 @@
 // No window: the window shows a report through the same grid rows and sort
 // (monitor/ReportGrid.h), and what it adds (the message intake, the edits,
 // the error box) does not depend on the text's shape; its own tests cover it.
+// The web page of `glint html` carries the report's texts as data: no '<'
+// where they travel, and each cell and detail line comes back whole.
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +24,7 @@
 #include "monitor/ReportGrid.h"
 #include "rtl/StringList.h"
 #include "rtl/SysUtils.h"
+#include "tools/glint/HtmlPage.h"
 #include "ui/Grids.h"
 
 namespace glint {
@@ -148,6 +151,47 @@ void CheckGrid(const std::shared_ptr<const TReport>& report, int col) {
   }
 }
 
+// Reads back what a page carries for the rows: the part between the rows
+// element's start and its end tag, escapes undone, UTF-8 made single-byte
+// again. No other part of the page holds a report text unescaped.
+void CheckPage(const TReport& report) {
+  std::string page;
+  Check(WriteHtmlPage(report, nullptr, [&page](std::string_view piece) {
+          page += piece;
+          return true;
+        }),
+        "a page is written");
+  const std::string_view start = "type=\"text/x-glint-rows\">";
+  const std::size_t from = page.find(start) + start.size();
+  const std::size_t to = page.find("</script>", from);
+  Check(from >= start.size() && to != std::string::npos, "the rows lie in their element");
+  const std::string_view carried = std::string_view(page).substr(from, to - from);
+  Check(carried.find('<') == std::string_view::npos, "no '<' where the rows travel");
+  const std::size_t meta = page.find("application/json\">");
+  Check(page.find('<', meta + 18) == page.find("</script>", meta), "no '<' in the page's JSON");
+  std::string text;
+  for (std::size_t i = 0; i < carried.size(); ++i) {
+    auto c = static_cast<unsigned char>(carried[i]);
+    if (c == 1) {
+      Check(i + 1 < carried.size() && (carried[i + 1] == 'L' || carried[i + 1] == 1),
+            "an escape is whole");
+      text += carried[++i] == 'L' ? '<' : '\x01';
+    } else if (c >= 0xC2 && c <= 0xC3 && i + 1 < carried.size()) {
+      text += static_cast<char>((c & 3) << 6 | (static_cast<unsigned char>(carried[++i]) & 0x3F));
+    } else {
+      Check(c < 0x80, "bytes past ASCII travel as UTF-8");
+      text += static_cast<char>(c);
+    }
+  }
+  std::string expected;
+  for (std::uint32_t row = 0; row < report.RowCount(); ++row) {
+    for (int col = 0; col < 4; ++col) (expected += report.Cell(col, row)) += '\n';
+    const TReportLines details = report.Details(row);
+    for (std::uint32_t i = 0; i < details.Count(); ++i) (expected += details[i]) += '\n';
+  }
+  Check(text == expected, "a page carries every cell and detail line as it is");
+}
+
 struct TTempFile {
   std::filesystem::path Path = std::filesystem::temp_directory_path() /
                                ("glint-report-fuzz-" + std::to_string(::getpid()) + ".gln");
@@ -183,6 +227,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "a header field is a part of its line, the first two at most 255 characters");
   CheckRows(*report, lines);
   CheckGrid(report, static_cast<int>(size % 4));
+  CheckPage(*report);
 
   report->SaveToFile(file.Path.string());
   const TReport reopened = TReport::LoadFromFile(file.Path.string());
