@@ -183,7 +183,9 @@ TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type, bool
         return asDouble;
       return TStoredValue{i};
     }
-    if (auto [ptr, ec] = std::from_chars(bytes.data(), end, d); ec == std::errc() && ptr == end)
+    // SQLite stores no NaN (it becomes null), so "nan" is text a double would turn to null.
+    if (auto [ptr, ec] = std::from_chars(bytes.data(), end, d);
+        ec == std::errc() && ptr == end && !std::isnan(d))
       return d;
     return asStored();
   }
