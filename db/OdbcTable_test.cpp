@@ -248,5 +248,18 @@ TEST_F(OdbcTable, ValuesRoundTripExactly) {
   }
 }
 
+// Names are quoted as the driver quotes them, so a quote in a name neither breaks the
+// statements nor reaches past them.
+TEST_F(OdbcTable, NamesWithQuotesAndSpacesAreQuoted) {
+  Open("CREATE TABLE \"my \"\"t\" (id INTEGER PRIMARY KEY, \"a \"\"b\" TEXT)", "my \"t");
+  AddRecord(FTable, {{"a \"b", "one"}});
+  FTable.Edit();
+  FTable.Fields(1).SetValue("two");
+  FTable.Post();
+  FTable.Close();
+  FTable.Open();
+  EXPECT_EQ(Values(FTable), (std::vector<std::string>{"int 1", Show("two")}));
+}
+
 }  // namespace
 }  // namespace glint
