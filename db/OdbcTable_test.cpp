@@ -261,5 +261,31 @@ TEST_F(OdbcTable, NamesWithQuotesAndSpacesAreQuoted) {
   EXPECT_EQ(Values(FTable), (std::vector<std::string>{"int 1", Show("two")}));
 }
 
+// SQLite lets a key other than the rowid hold null. A record found by its key must not be
+// confused with another: the update of one whose key is null would write to the row whose
+// key is the record's position, and a new record left without a key would be read back as
+// whichever row has its rowid as key.
+TEST_F(OdbcTable, AKeyThatCanBeNullNeverReachesAnotherRow) {
+  Open(
+      "CREATE TABLE t (id INT PRIMARY KEY, s TEXT); INSERT INTO t VALUES (NULL, 'null key'); "
+      "INSERT INTO t VALUES (0, 'zero')");
+  FTable.Edit();
+  FTable.Fields(1).SetValue("edited");
+  EXPECT_THROW(FTable.Post(), EOdbcError);
+  FTable.Cancel();
+  FTable.Close();
+
+  Open("DELETE FROM t; INSERT INTO t VALUES (2, 'two')");
+  const std::string before = FFile.Bytes();
+  FTable.Append();
+  FTable.Fields(1).SetValue("new");
+  EXPECT_THROW(FTable.Post(), EOdbcError);
+  FTable.Cancel();
+  FTable.Close();
+  EXPECT_TRUE(FFile.Bytes() == before);
+  FTable.Open();
+  EXPECT_EQ(Values(FTable), (std::vector<std::string>{"int 2", Show("two")}));
+}
+
 }  // namespace
 }  // namespace glint
