@@ -210,8 +210,9 @@ TEST_F(OdbcTable, PostedRecordsAreReadAgainByTheirKey) {
   EXPECT_THROW(FTable.Fields(1).Value(), EDatabaseError);
 }
 
-// Each value reads back exactly: as the posted record read again by its key, and from a
-// fresh open. Long values come from the driver in parts; an empty string is not null.
+// Each value, inserted and written by an edit, reads back exactly: as the posted record read
+// again by its key, and from a fresh open. Long values come from the driver in parts; an empty
+// string is not null. The names hold a quote and a space, which every statement must quote.
 TEST_F(OdbcTable, ValuesRoundTripExactly) {
   const std::string longText = std::string(9000, 'x') + "\xc3\xa9";
   std::string longBlob(10000, '\0');
@@ -234,31 +235,22 @@ TEST_F(OdbcTable, ValuesRoundTripExactly) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.type) + " " + Show(c.value).substr(0, 40));
     FTable.Close();
-    Open(std::string("DROP TABLE IF EXISTS t; CREATE TABLE t (id INTEGER PRIMARY KEY, v ") +
-         c.type + "); INSERT INTO t (v) VALUES (NULL)");
-    AddRecord(FTable, {{"v", c.value}});
+    Open(std::string("DROP TABLE IF EXISTS \"t \"\"1\"; CREATE TABLE \"t \"\"1\" (id INTEGER "
+                     "PRIMARY KEY, \"v \"\"\" ") +
+             c.type + "); INSERT INTO \"t \"\"1\" VALUES (1, NULL)",
+         "t \"1");
+    AddRecord(FTable, {{"v \"", c.value}});
     FTable.First();
-    EXPECT_EQ(Show(FTable.Fields(1).Value()), "null");
+    FTable.Edit();
+    FTable.Fields(1).SetValue(c.value);
+    FTable.Post();
     FTable.Last();
     EXPECT_EQ(Show(FTable.Fields(1).Value()), Show(c.value));
     FTable.Close();
     FTable.Open();
-    FTable.Last();
-    EXPECT_EQ(Show(FTable.Fields(1).Value()), Show(c.value));
+    for (FTable.First(); !FTable.Eof(); FTable.Next())
+      EXPECT_EQ(Show(FTable.Fields(1).Value()), Show(c.value));
   }
-}
-
-// Names are quoted as the driver quotes them, so a quote in a name neither breaks the
-// statements nor reaches past them.
-TEST_F(OdbcTable, NamesWithQuotesAndSpacesAreQuoted) {
-  Open("CREATE TABLE \"my \"\"t\" (id INTEGER PRIMARY KEY, \"a \"\"b\" TEXT)", "my \"t");
-  AddRecord(FTable, {{"a \"b", "one"}});
-  FTable.Edit();
-  FTable.Fields(1).SetValue("two");
-  FTable.Post();
-  FTable.Close();
-  FTable.Open();
-  EXPECT_EQ(Values(FTable), (std::vector<std::string>{"int 1", Show("two")}));
 }
 
 // SQLite lets a key other than the rowid hold null. A record found by its key must not be
