@@ -457,10 +457,14 @@ void TOdbcTable::InternalPost(TRecord& record, bool inserting) {
     Refuse("has no one-column integer primary key, so its records cannot be edited");
   if (!inserting && !open.Update) return;  // an edit of a table whose only column is its key
   const THandle& write = inserting ? *open.Insert : *open.Update;
-  if (inserting && open.Key >= 0 && !open.KeyAssigned &&
-      std::holds_alternative<std::monostate>(record.Values[static_cast<std::size_t>(open.Key)]))
-    Refuse("the key field '" + Fields(open.Key).FieldName() +
-           "' needs a value: the database assigns none, and the record is found by it");
+  // The record is found by its key afterwards, so it must be an integer, or left null for
+  // the database to assign.
+  if (open.Key >= 0) {
+    const TValue& keyValue = record.Values[static_cast<std::size_t>(open.Key)];
+    const bool assigned = inserting && open.KeyAssigned && keyValue.index() == 0;
+    if (!assigned && !std::holds_alternative<std::int64_t>(keyValue))
+      Refuse("the key field '" + Fields(open.Key).FieldName() + "' needs an integer value");
+  }
 
   SQLUSMALLINT parameter = 0;
   auto bind = [&](SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN size, const void* data,

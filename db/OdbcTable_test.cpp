@@ -256,7 +256,7 @@ TEST_F(OdbcTable, ValuesRoundTripExactly) {
 // SQLite lets a key other than the rowid hold null. A record found by its key must not be
 // confused with another: the update of one whose key is null would write to the row whose
 // key is the record's position, and a new record left without a key would be read back as
-// whichever row has its rowid as key.
+// whichever row has its rowid as key; an edit may not make a key null either.
 TEST_F(OdbcTable, AKeyThatCanBeNullNeverReachesAnotherRow) {
   Open(
       "CREATE TABLE t (id INT PRIMARY KEY, s TEXT); INSERT INTO t VALUES (NULL, 'null key'); "
@@ -271,6 +271,10 @@ TEST_F(OdbcTable, AKeyThatCanBeNullNeverReachesAnotherRow) {
   const std::string before = FFile.Bytes();
   FTable.Append();
   FTable.Fields(1).SetValue("new");
+  EXPECT_THROW(FTable.Post(), EOdbcError);
+  FTable.Cancel();
+  FTable.Edit();
+  FTable.Fields(0).Clear();
   EXPECT_THROW(FTable.Post(), EOdbcError);
   FTable.Cancel();
   FTable.Close();
