@@ -183,7 +183,9 @@ TValue ReadValue(const THandle& stmt, SQLUSMALLINT column, TFieldType type, bool
         return asDouble;
       return TStoredValue{i};
     }
-    if (auto [ptr, ec] = std::from_chars(bytes.data(), end, d); ec == std::errc() && ptr == end)
+    // SQLite stores no NaN (it becomes null), so "nan" is text a double would turn to null.
+    if (auto [ptr, ec] = std::from_chars(bytes.data(), end, d);
+        ec == std::errc() && ptr == end && !std::isnan(d))
       return d;
     return asStored();
   }
@@ -216,6 +218,7 @@ struct TOdbcTable::TOpenState {
   std::vector<SQLSMALLINT> SqlTypes;  // per field, as the driver described the column
   std::vector<int> Written;           // the fields INSERT and UPDATE bind, in order
   int Key = -1;                       // the one-column integer primary key, if any
+  bool KeyAssigned = false;           // the database gives the key a value when left null
   bool Loose = false;                 // see TDbmsTraits
   std::unique_ptr<THandle> Insert, Update, Fetch, LastId;
   // What the bound parameters point at until the statement has run.
@@ -351,6 +354,8 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
           defs[i].DataType == TFieldType::Integer) {
         open->Key = static_cast<int>(i);
         defs[i].ReadOnly = autoUnique[i];
+        // SQLite gives a value only to its rowid; any other key left null stays null.
+        open->KeyAssigned = autoUnique[i] || !traits.IntegerKeyAssigned;
       }
   }
 
@@ -370,18 +375,24 @@ void TOdbcTable::InternalOpen(std::vector<TFieldDef>& defs, std::vector<TRecord>
   auto read = statement();
   sql = "SELECT " + list + " FROM " + table + (keyName.empty() ? "" : " ORDER BY " + keyName);
   check(*read, SQLExecDirect(read->Get(), reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS));
+  bool keyed = open->Key >= 0;
   while ((rc = SQLFetch(read->Get())) != SQL_NO_DATA) {
     check(*read, rc);
     TRecord record{std::vector<TValue>(defs.size()), static_cast<std::int64_t>(records.size())};
     for (std::size_t i = 0; i < defs.size(); ++i)
       record.Values[i] = ReadValue(*read, static_cast<SQLUSMALLINT>(i + 1), defs[i].DataType,
                                    open->Loose, what, FTableName);
-    if (open->Key >= 0)
-      if (auto* id = std::get_if<std::int64_t>(&record.Values[static_cast<std::size_t>(open->Key)]))
-        record.Id = *id;
+    if (open->Key >= 0) {
+      auto* id = std::get_if<std::int64_t>(&record.Values[static_cast<std::size_t>(open->Key)]);
+      if (id) record.Id = *id;
+      keyed = keyed && id;
+    }
     records.push_back(std::move(record));
   }
   read.reset();
+  // A key holding null or text (SQLite allows both outside the rowid) finds no record by it,
+  // and its record's Id, its position, could be another row's key: no key then.
+  if (!keyed) open->Key = -1;
 
   // Each post is a transaction of its own from here on.
   check(dbc, SQLSetConnectAttr(dbc.Get(), SQL_ATTR_AUTOCOMMIT,
@@ -446,6 +457,14 @@ void TOdbcTable::InternalPost(TRecord& record, bool inserting) {
     Refuse("has no one-column integer primary key, so its records cannot be edited");
   if (!inserting && !open.Update) return;  // an edit of a table whose only column is its key
   const THandle& write = inserting ? *open.Insert : *open.Update;
+  // The record is found by its key afterwards, so it must be an integer, or left null for
+  // the database to assign.
+  if (open.Key >= 0) {
+    const TValue& keyValue = record.Values[static_cast<std::size_t>(open.Key)];
+    const bool assigned = inserting && open.KeyAssigned && keyValue.index() == 0;
+    if (!assigned && !std::holds_alternative<std::int64_t>(keyValue))
+      Refuse("the key field '" + Fields(open.Key).FieldName() + "' needs an integer value");
+  }
 
   SQLUSMALLINT parameter = 0;
   auto bind = [&](SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN size, const void* data,
@@ -517,6 +536,7 @@ void TOdbcTable::InternalPost(TRecord& record, bool inserting) {
         SQLLEN length = 0;
         if (SQL_SUCCEEDED(rc)) rc = SQLGetData(last.Get(), 1, SQL_C_SBIGINT, &key, 0, &length);
         if (!SQL_SUCCEEDED(rc)) Fail(last, rc, what, FTableName);
+        if (length == SQL_NULL_DATA) Refuse("the database gave the new record no key");
         SQLFreeStmt(last.Get(), SQL_CLOSE);
       }
     }

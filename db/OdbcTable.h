@@ -14,8 +14,10 @@
 // A one-column integer primary key is the table's key: the records are read in its order,
 // edited by it and read again by it; when the driver reports it auto-assigned it is
 // read-only and the database assigns it on insert (read back with the DBMS's own
-// last-identity query, else the table's largest key within the same transaction). A table
-// without such a key opens and takes new records, and its records cannot be edited.
+// last-identity query, else the table's largest key within the same transaction). A post
+// refuses a key that is not an integer, unless it is left null for the database to assign.
+// A table without such a key, or whose key holds null or text in some row (SQLite allows
+// both outside its rowid), opens and takes new records, and its records cannot be edited.
 //
 // Records are read when the table opens. Each Post is one transaction of its own
 // (autocommit off, then commit or roll back).
