@@ -157,6 +157,13 @@ class PageTest(unittest.TestCase):
                     self.assertEqual(file_text, "Source file: " + unit_map[row["unit"]])
                 else:
                     self.assertIn("names no source file", file_text)
+        # Keys move the selection: down a row, then to the last row.
+        self.browser.find_element("css selector", '#rows .row[data-pos="0"]').click()
+        grid = self.browser.find_element("id", "grid")
+        for key, index in ((Keys.DOWN, 1), (Keys.DOWN, 2), (Keys.END, len(rows) - 1), (Keys.UP, len(rows) - 2)):
+            grid.send_keys(key)
+            self.assertIn("Line: " + rows[index]["line"], self.browser.find_element("id", "details-row").text)
+        self.browser.find_element("css selector", '#rows .row[data-pos="%d"]' % (len(rows) - 1)).click()
         self.browser.save_screenshot(os.path.join(SHOTS, "inventory.png"))
 
     def test_filter_narrows_by_unit_or_contents(self):
@@ -268,6 +275,19 @@ class PageTest(unittest.TestCase):
                 self.assertEqual([c for _, c in shown], rows[first:first + len(shown)])
                 if fraction == 1.0:
                     self.assertEqual(shown[-1][0], len(rows) - 1)
+        # Keys keep the selected row in view here too.
+        grid = self.browser.find_element("id", "grid")
+        for key, pos in ((Keys.HOME, 0), (Keys.PAGE_DOWN, None), (Keys.END, len(rows) - 1), (Keys.UP, len(rows) - 2)):
+            grid.send_keys(key)
+            selected = self.browser.execute_async_script("""
+                const done = arguments[0];
+                requestAnimationFrame(() => requestAnimationFrame(() => {
+                  const row = document.querySelector('#rows .row.selected:not([hidden])');
+                  done(row ? Number(row.dataset.pos) : -1);
+                }));""")
+            self.assertGreaterEqual(selected, 0, "the selected row is in view")
+            if pos is not None:
+                self.assertEqual(selected, pos)
 
 
 class CommandTest(unittest.TestCase):
